@@ -1,0 +1,16 @@
+#include "ui/frmMain.h"
+#include "ui/runtime/AppInfo.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(App::Title());
+    QApplication::setApplicationVersion(
+        QStringLiteral("%1.%2.%3").arg(App::Major()).arg(App::Minor()).arg(App::Revision()));
+    frmMain window;
+    window.Load();
+    window.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,99 @@
+#include "MSComm.h"
+
+#include "PortMap.h"
+#include "QtSerialDevice.h"
+#include "ui/runtime/RuntimeError.h"
+
+#include <limits>
+
+MSComm::MSComm(std::unique_ptr<SerialDevice> device, QObject* parent)
+    : QObject(parent), m_device(device ? std::move(device) : std::make_unique<QtSerialDevice>())
+{
+    connect(m_device.get(), &SerialDevice::readyRead, this, &MSComm::raiseReceiveIfWaiting);
+    connect(m_device.get(), &SerialDevice::lineEvent, this, &MSComm::raise);
+    connect(m_device.get(), &SerialDevice::lost, this, &MSComm::DeviceLost);
+}
+
+MSComm::~MSComm()
+{
+    try {
+        m_device->close();
+    } catch (const RuntimeError&) {
+    }
+}
+
+void MSComm::setCommPort(int port)
+{
+    if (port < 1 || port > 16)
+        throw RuntimeError(Err::InvalidArgument);
+    if (PortOpen())
+        throw RuntimeError(Err::PortBusy);
+    m_commPort = port;
+}
+
+void MSComm::setSettings(const QString& text)
+{
+    const PortSettings settings = parseSettings(text);
+    if (PortOpen())
+        m_device->apply(settings);
+    m_settings = settings;
+}
+
+void MSComm::setPortOpen(bool open)
+{
+    if (!open) {
+        if (PortOpen())
+            m_device->close();
+        return;
+    }
+    if (PortOpen())
+        throw RuntimeError(Err::PortBusy);
+    m_device->open(devicePath(m_commPort), m_settings);
+}
+
+int MSComm::InBufferCount() const
+{
+    if (!PortOpen())
+        throw RuntimeError(Err::PortNotOpen);
+    return int(qMin<qint64>(m_device->bytesAvailable(), std::numeric_limits<int>::max()));
+}
+
+void MSComm::setInputLen(int length)
+{
+    if (length < 0)
+        throw RuntimeError(Err::InvalidArgument);
+    m_inputLen = length;
+}
+
+QByteArray MSComm::Input()
+{
+    if (!PortOpen())
+        throw RuntimeError(Err::PortNotOpen);
+    const qint64 waiting = m_device->bytesAvailable();
+    const qint64 take = m_inputLen == 0 ? waiting : qMin<qint64>(m_inputLen, waiting);
+    return take > 0 ? m_device->read(take) : QByteArray();
+}
+
+void MSComm::Output(const QByteArray& bytes)
+{
+    if (!PortOpen())
+        throw RuntimeError(Err::PortNotOpen);
+    m_device->write(bytes);
+}
+
+void MSComm::raiseReceiveIfWaiting()
+{
+    if (PortOpen() && m_device->bytesAvailable() > 0)
+        raise(CommEv::Receive);
+}
+
+QString MSComm::devicePath(int port)
+{
+    return portDevicePath(port);
+}
+
+void MSComm::raise(int code)
+{
+    m_commEvent = code;
+    emit OnComm();
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "SerialDevice.h"
+
+#include <QObject>
+
+#include <memory>
+
+// Event codes of the serial control.
+namespace CommEv
+{
+constexpr int Send = 1;
+constexpr int Receive = 2;
+constexpr int CTS = 3;
+constexpr int DSR = 4;
+constexpr int CD = 5;
+constexpr int Ring = 6;
+constexpr int EOF_ = 7;
+constexpr int Break = 1001;
+constexpr int Frame = 1004;
+constexpr int Overrun = 1006;
+constexpr int RxOver = 1008;
+constexpr int RxParity = 1009;
+} // namespace CommEv
+
+// The serial control: port number and settings for the next opening, open and close, the
+// waiting input, output written through at once, and OnComm for every line event.
+class MSComm : public QObject
+{
+    Q_OBJECT
+public:
+    explicit MSComm(std::unique_ptr<SerialDevice> device = nullptr, QObject* parent = nullptr);
+    ~MSComm() override;
+
+    int CommPort() const { return m_commPort; }
+    // Selects the port for the next opening; error 8005 while open, 5 outside 1 to 16.
+    void setCommPort(int port);
+    QString Settings() const { return settingsText(m_settings); }
+    // Takes effect at the next opening, or at once when open (8015 when it cannot be applied).
+    void setSettings(const QString& text);
+    bool PortOpen() const { return m_device->isOpen(); }
+    // Opens with CommPort and Settings (8002, 8005, 8015) or closes.
+    void setPortOpen(bool open);
+    int InBufferCount() const;
+    int InputLen() const { return m_inputLen; }
+    void setInputLen(int length);
+    // Removes up to InputLen waiting bytes (all of them when 0) and returns them unchanged.
+    QByteArray Input();
+    // Writes the bytes to the line at once.
+    void Output(const QByteArray& bytes);
+    int CommEvent() const { return m_commEvent; }
+
+    // Raises one receive event when bytes are waiting on the open port.
+    void raiseReceiveIfWaiting();
+    // The device path that port n maps to.
+    static QString devicePath(int port);
+    SerialDevice& device() { return *m_device; }
+
+signals:
+    void OnComm();
+    // The open port's device went away; the port is already closed. Emitted once per loss.
+    void DeviceLost();
+
+private:
+    void raise(int code);
+    std::unique_ptr<SerialDevice> m_device;
+    int m_commPort = 1;
+    PortSettings m_settings;
+    int m_inputLen = 0;
+    int m_commEvent = 0;
+};

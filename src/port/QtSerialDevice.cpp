@@ -1,0 +1,89 @@
+#include "QtSerialDevice.h"
+
+#include "ui/runtime/RuntimeError.h"
+
+#include <QFileInfo>
+
+QtSerialDevice::QtSerialDevice(QObject* parent) : SerialDevice(parent)
+{
+    connect(&m_port, &QSerialPort::readyRead, this, &SerialDevice::readyRead);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialDevice::onError);
+}
+
+void QtSerialDevice::open(const QString& path, const PortSettings& settings)
+{
+    if (m_port.isOpen())
+        throw RuntimeError(Err::PortBusy);
+    // Open the real device behind a link, so that its lock file is the one other programs see.
+    const QString device = QFileInfo(path).canonicalFilePath();
+    if (device.isEmpty())
+        throw RuntimeError(Err::NoSuchPort);
+    m_port.setPortName(device);
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        const auto error = m_port.error();
+        m_port.clearError();
+        throw RuntimeError(error == QSerialPort::PermissionError ? Err::PortBusy : Err::NoSuchPort);
+    }
+    try {
+        apply(settings);
+    } catch (const RuntimeError&) {
+        m_port.close();
+        throw;
+    }
+}
+
+void QtSerialDevice::close()
+{
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+void QtSerialDevice::apply(const PortSettings& s)
+{
+    static const QMap<char, QSerialPort::Parity> parities = {{'n', QSerialPort::NoParity},
+                                                             {'e', QSerialPort::EvenParity},
+                                                             {'o', QSerialPort::OddParity},
+                                                             {'m', QSerialPort::MarkParity},
+                                                             {'s', QSerialPort::SpaceParity}};
+    const bool ok =
+        m_port.setBaudRate(s.baud) && m_port.setDataBits(QSerialPort::DataBits(s.dataBits)) &&
+        m_port.setParity(parities.value(s.parity, QSerialPort::NoParity)) &&
+        m_port.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
+        m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!ok) {
+        m_port.clearError();
+        throw RuntimeError(Err::ApplyStateFailed);
+    }
+}
+
+QByteArray QtSerialDevice::read(qint64 maxBytes)
+{
+    QByteArray data(maxBytes, Qt::Uninitialized);
+    const qint64 n = m_port.read(data.data(), maxBytes);
+    if (n < 0)
+        throw RuntimeError(Err::ReadFailed);
+    data.truncate(n);
+    return data;
+}
+
+void QtSerialDevice::write(const QByteArray& bytes)
+{
+    if (m_port.write(bytes) != bytes.size())
+        throw RuntimeError(Err::PortNotOpen);
+    m_port.flush();
+}
+
+void QtSerialDevice::onError(QSerialPort::SerialPortError error)
+{
+    // A vanished device makes Qt report errors without end (a pseudo-terminal hang-up gives a
+    // stream of ReadError, a write after it ResourceError). Close first, which reports nothing
+    // further, and only then tell the control, once.
+    if (!m_port.isOpen())
+        return;
+    if (error != QSerialPort::ReadError && error != QSerialPort::WriteError &&
+        error != QSerialPort::ResourceError)
+        return;
+    m_port.close();
+    m_port.clearError();
+    emit lost();
+}

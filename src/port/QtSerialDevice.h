@@ -1,0 +1,24 @@
+#pragma once
+
+#include "SerialDevice.h"
+
+#include <QSerialPort>
+
+// The real serial device, on QSerialPort.
+class QtSerialDevice : public SerialDevice
+{
+    Q_OBJECT
+public:
+    explicit QtSerialDevice(QObject* parent = nullptr);
+    void open(const QString& path, const PortSettings& settings) override;
+    void close() override;
+    bool isOpen() const override { return m_port.isOpen(); }
+    void apply(const PortSettings& settings) override;
+    qint64 bytesAvailable() const override { return m_port.bytesAvailable(); }
+    QByteArray read(qint64 maxBytes) override;
+    void write(const QByteArray& bytes) override;
+
+private:
+    void onError(QSerialPort::SerialPortError error);
+    QSerialPort m_port;
+};

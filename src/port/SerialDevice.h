@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+// Line settings of the serial port: the settings text "9600,n,8,1".
+struct PortSettings {
+    qint32 baud = 9600;
+    char parity = 'n';
+    int dataBits = 8;
+    int stopBits = 1;
+    bool operator==(const PortSettings&) const = default;
+};
+
+// Parses a settings text; error 5 when it is not of the form baud,parity,data,stop.
+PortSettings parseSettings(const QString& text);
+QString settingsText(const PortSettings& settings);
+
+// A serial device under the serial control. Failures raise RuntimeError: 8002 no such device,
+// 8005 held by another program, 8015 the line settings could not be applied, 8020 read failed.
+class SerialDevice : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    virtual void open(const QString& path, const PortSettings& settings) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    virtual void apply(const PortSettings& settings) = 0;
+    virtual qint64 bytesAvailable() const = 0;
+    virtual QByteArray read(qint64 maxBytes) = 0;
+    // Hands the bytes to the operating system at once.
+    virtual void write(const QByteArray& bytes) = 0;
+signals:
+    // New bytes are waiting.
+    void readyRead();
+    // A line event or line error other than received data (the serial control's event codes).
+    void lineEvent(int code);
+    // The device went away while open. It is already closed when this is emitted.
+    void lost();
+};

@@ -1,0 +1,5 @@
+// Start-up of the main window.
+
+#include "ui/frmMain.h"
+
+void frmMain::Form_Load() {}

@@ -1,0 +1,325 @@
+#include "Controls.h"
+
+#include "ui/runtime/RuntimeError.h"
+
+#include <QSizeGrip>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+void placeTwips(QWidget* w, int left, int top, int width, int height)
+{
+    w->setGeometry(twips(left), twips(top), twips(width), twips(height));
+}
+
+// ComboBox ---------------------------------------------------------------------------------
+
+ComboBox::ComboBox(QWidget* parent) : QComboBox(parent)
+{
+    setEditable(false);
+    connect(this, &QComboBox::activated, this, &ComboBox::Click);
+}
+
+void ComboBox::setListIndex(int index)
+{
+    if (index < -1 || index >= count())
+        throw RuntimeError(Err::InvalidArgument);
+    setCurrentIndex(index);
+    if (index >= 0)
+        emit Click();
+}
+
+void ComboBox::RemoveItem(int index)
+{
+    if (index < 0 || index >= count())
+        throw RuntimeError(Err::InvalidArgument);
+    removeItem(index);
+}
+
+// OptionArray ------------------------------------------------------------------------------
+
+OptionButton* OptionArray::add(const QString& caption, QWidget* container)
+{
+    auto* button = new OptionButton(caption, container);
+    button->setAutoExclusive(false);
+    const int index = int(m_buttons.size());
+    m_buttons.append(button);
+    connect(button, &QAbstractButton::clicked, this, [this, index] { setValue(index, true); });
+    return button;
+}
+
+void OptionArray::setValue(int index, bool value)
+{
+    OptionButton* button = m_buttons.at(index);
+    if (!value) {
+        button->setChecked(false);
+        return;
+    }
+    if (button->isChecked())
+        return;
+    for (OptionButton* other : std::as_const(m_buttons))
+        if (other != button)
+            other->setChecked(false);
+    button->setChecked(true);
+    emit Click(index);
+}
+
+// CheckBox ---------------------------------------------------------------------------------
+
+CheckBox::CheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent)
+{
+    connect(this, &QCheckBox::toggled, this, &CheckBox::Click);
+}
+
+// Label ------------------------------------------------------------------------------------
+
+Label::Label(const QString& caption, QWidget* parent) : QLabel(caption, parent)
+{
+    setAutoFillBackground(true);
+    setTextFormat(Qt::PlainText);
+}
+
+void Label::setBackColor(quint32 ole)
+{
+    m_backColor = ole;
+    QPalette pal = palette();
+    QColor color;
+    if (ole & 0x80000000u) {
+        // A system colour; the program only uses the button face.
+        color = QPalette().color(QPalette::Button);
+    } else {
+        color = QColor(int(ole & 0xFF), int((ole >> 8) & 0xFF), int((ole >> 16) & 0xFF));
+    }
+    pal.setColor(QPalette::Window, color);
+    setPalette(pal);
+}
+
+void Label::setBorder()
+{
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(1);
+}
+
+// Timer ------------------------------------------------------------------------------------
+
+Timer::Timer(int intervalMs, bool enabled, QObject* parent) : QObject(parent)
+{
+    m_timer.setInterval(intervalMs);
+    connect(&m_timer, &QTimer::timeout, this, &Timer::Tick);
+    setEnabled(enabled);
+}
+
+void Timer::setEnabled(bool enabled)
+{
+    // QTimer::start() restarts a running countdown; an enabled timer must keep it.
+    if (enabled && !m_timer.isActive())
+        m_timer.start();
+    else if (!enabled)
+        m_timer.stop();
+}
+
+// TextBox ----------------------------------------------------------------------------------
+
+namespace
+{
+constexpr char16_t kControlPictures = 0x2400; // U+2400..U+241F stand for 0x00..0x1F
+constexpr char16_t kDeletePicture = 0x2421;
+constexpr char16_t kReplacement = 0xFFFD; // the code page's unassigned bytes
+} // namespace
+
+TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent)
+{
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setUndoRedoEnabled(false);
+    // The selection stays highlighted when the focus leaves the pane.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Inactive, QPalette::Highlight,
+                 pal.color(QPalette::Active, QPalette::Highlight));
+    pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                 pal.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(pal);
+}
+
+QString TextBox::toDisplay(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') {
+            out += u'\n';
+            ++i;
+        } else if (c < 0x20 && c != u'\t') {
+            out += QChar(char16_t(kControlPictures + c));
+        } else if (c == 0x7F) {
+            out += QChar(kDeletePicture);
+        } else if (c >= 0x80 && c < 0xA0) {
+            out += QChar(kReplacement);
+        } else {
+            out += QChar(c);
+        }
+    }
+    return out;
+}
+
+QString TextBox::fromDisplay(const QString& shown)
+{
+    QString out;
+    out.reserve(shown.size() + shown.size() / 16);
+    for (QChar ch : shown) {
+        const char16_t c = ch.unicode();
+        if (c == u'\n' || c == QChar::ParagraphSeparator)
+            out += QStringLiteral("\r\n");
+        else if (c >= kControlPictures && c < kControlPictures + 0x20)
+            out += QChar(char16_t(c - kControlPictures));
+        else if (c == kDeletePicture)
+            out += QChar(char16_t(0x7F));
+        else
+            out += ch;
+    }
+    return out;
+}
+
+QString TextBox::Text() const
+{
+    return fromDisplay(toPlainText());
+}
+
+void TextBox::setText(const QString& text)
+{
+    setPlainText(toDisplay(text));
+    moveCursor(QTextCursor::Start);
+}
+
+int TextBox::Length() const
+{
+    // Each block separator is one character in the document and two in the terminal's count.
+    const QTextDocument* doc = document();
+    return doc->characterCount() - 1 + doc->blockCount() - 1;
+}
+
+int TextBox::toDocument(int position, bool roundUp) const
+{
+    int terminal = 0, doc = 0;
+    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
+        const int len = b.length() - 1;
+        if (position <= terminal + len)
+            return doc + (position - terminal);
+        if (!b.next().isValid())
+            break;
+        // A position between CR and LF falls before the line break, or after it when a
+        // selection ends there: a line break is never cut in half.
+        if (position < terminal + len + 2)
+            return doc + len + (roundUp ? 1 : 0);
+        terminal += len + 2;
+        doc += len + 1;
+    }
+    return document()->characterCount() - 1;
+}
+
+int TextBox::fromDocument(int position) const
+{
+    return position + document()->findBlock(position).blockNumber();
+}
+
+int TextBox::SelStart() const
+{
+    return fromDocument(textCursor().selectionStart());
+}
+
+void TextBox::setSelStart(int start)
+{
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(toDocument(qMax(0, start)));
+    setTextCursor(cursor);
+}
+
+int TextBox::SelLength() const
+{
+    const QTextCursor cursor = textCursor();
+    return fromDocument(cursor.selectionEnd()) - fromDocument(cursor.selectionStart());
+}
+
+void TextBox::setSelLength(int length)
+{
+    QTextCursor cursor = textCursor();
+    const int start = cursor.selectionStart();
+    const int end = toDocument(fromDocument(start) + qMax(0, length), true);
+    cursor.setPosition(start);
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+}
+
+QString TextBox::SelText() const
+{
+    return fromDisplay(textCursor().selectedText());
+}
+
+void TextBox::setSelText(const QString& text)
+{
+    QTextCursor cursor = textCursor();
+    if (text.isEmpty())
+        cursor.removeSelectedText();
+    else
+        cursor.insertText(toDisplay(text));
+    setTextCursor(cursor);
+}
+
+// StatusBar --------------------------------------------------------------------------------
+
+StatusBar::StatusBar(QWidget* parent) : QFrame(parent), m_layout(new QHBoxLayout(this))
+{
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->setSpacing(2);
+    m_layout->addWidget(new QSizeGrip(this), 0, Qt::AlignRight | Qt::AlignBottom);
+}
+
+QLabel* StatusBar::addPanel(const QString& key, const QString& text, int width, int minWidth,
+                            bool stretch)
+{
+    auto* panel = new QLabel(text, this);
+    panel->setObjectName(key);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setIndent(2);
+    panel->setMinimumWidth(twips(minWidth));
+    if (stretch)
+        panel->resize(twips(width), panel->height());
+    else
+        panel->setFixedWidth(twips(width));
+    panel->setAccessibleName(key);
+    // Panels stand left to right before the size grip; the first takes any extra width.
+    m_layout->insertWidget(int(m_panels.size()), panel, stretch ? 1 : 0);
+    m_panels.append({key, panel});
+    return panel;
+}
+
+QLabel* StatusBar::Panels(const QString& key) const
+{
+    for (const auto& [k, panel] : m_panels)
+        if (k == key)
+            return panel;
+    throw RuntimeError(Err::InvalidArgument);
+}
+
+// ClientArea -------------------------------------------------------------------------------
+
+void ClientArea::dockBottom(QWidget* bar)
+{
+    m_docked = bar;
+    placeDocked();
+}
+
+void ClientArea::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    placeDocked();
+}
+
+void ClientArea::placeDocked()
+{
+    if (m_docked)
+        m_docked->setGeometry(0, height() - m_docked->height(), width(), m_docked->height());
+}

@@ -1,0 +1,186 @@
+#pragma once
+
+// Thin adapters over Qt widgets that give the behaviour the handlers rely on: Click raised at
+// once when code sets a selection, timers that do not restart when enabled again, a text box
+// that counts a line break as two characters, labels with OLE colours, panels found by key.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QList>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTimer>
+
+// Pixels from twips (15 twips to a device-independent pixel).
+constexpr int twips(int value)
+{
+    return value >= 0 ? (value + 7) / 15 : -((-value + 7) / 15);
+}
+// Places a widget in its container, position and size given in twips.
+void placeTwips(QWidget* w, int left, int top, int width, int height);
+
+// OLE colours the program uses.
+namespace OleColor
+{
+constexpr quint32 ButtonFace = 0x8000000F;
+constexpr quint32 Yellow = 0x0000FFFF;
+} // namespace OleColor
+
+// A pick-only drop-down list. Setting ListIndex raises Click at once, nested; a user pick
+// raises it too.
+class ComboBox : public QComboBox
+{
+    Q_OBJECT
+public:
+    explicit ComboBox(QWidget* parent = nullptr);
+    QString List(int index) const { return itemText(index); }
+    int ListCount() const { return count(); }
+    int ListIndex() const { return currentIndex(); }
+    void setListIndex(int index);
+    void AddItem(const QString& text) { addItem(text); }
+    void RemoveItem(int index);
+signals:
+    void Click();
+};
+
+// One option button of an array; it never changes its own state on a click, the array does.
+class OptionButton : public QRadioButton
+{
+    Q_OBJECT
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    void nextCheckState() override {}
+};
+
+// An option-button array sharing one Click handler that receives the element's index.
+// Setting Value true on an unselected element (or a user click on it) selects it, deselects
+// the others and raises Click(index) at once.
+class OptionArray : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    OptionButton* add(const QString& caption, QWidget* container);
+    OptionButton* operator()(int index) const { return m_buttons.at(index); }
+    int count() const { return int(m_buttons.size()); }
+    bool Value(int index) const { return m_buttons.at(index)->isChecked(); }
+    void setValue(int index, bool value);
+signals:
+    void Click(int index);
+
+private:
+    QList<OptionButton*> m_buttons;
+};
+
+// A check box whose Value (0 or 1) raises Click whenever it changes, from code or the user.
+class CheckBox : public QCheckBox
+{
+    Q_OBJECT
+public:
+    explicit CheckBox(const QString& caption, QWidget* parent = nullptr);
+    int Value() const { return isChecked() ? 1 : 0; }
+    void setValue(int value) { setChecked(value != 0); }
+signals:
+    void Click();
+};
+
+// A label with Caption, ToolTipText and an OLE BackColor.
+class Label : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit Label(const QString& caption = QString(), QWidget* parent = nullptr);
+    QString Caption() const { return text(); }
+    void setCaption(const QString& caption) { setText(caption); }
+    QString ToolTipText() const { return toolTip(); }
+    void setToolTipText(const QString& tip) { setToolTip(tip); }
+    quint32 BackColor() const { return m_backColor; }
+    void setBackColor(quint32 ole);
+    // A single-line border, as the value labels have.
+    void setBorder();
+
+private:
+    quint32 m_backColor = OleColor::ButtonFace;
+};
+
+// A timer with Interval and Enabled. Enabling a running timer keeps its countdown.
+class Timer : public QObject
+{
+    Q_OBJECT
+public:
+    Timer(int intervalMs, bool enabled, QObject* parent = nullptr);
+    int Interval() const { return m_timer.interval(); }
+    void setInterval(int ms) { m_timer.setInterval(ms); }
+    bool Enabled() const { return m_timer.isActive(); }
+    void setEnabled(bool enabled);
+signals:
+    void Tick();
+
+private:
+    QTimer m_timer;
+};
+
+// The terminal pane. Its text is counted as the terminal counts it: a line break is two
+// characters (CR LF) and every other character is one. Control characters are shown with a
+// visible stand-in of one character; a tab shows as a tab.
+class TextBox : public QPlainTextEdit
+{
+    Q_OBJECT
+public:
+    explicit TextBox(QWidget* parent = nullptr);
+    QString Text() const;
+    void setText(const QString& text);
+    int Length() const;
+    int SelStart() const;
+    void setSelStart(int start);
+    int SelLength() const;
+    void setSelLength(int length);
+    QString SelText() const;
+    void setSelText(const QString& text);
+
+    // The text as stored in the document, and back.
+    static QString toDisplay(const QString& text);
+    static QString fromDisplay(const QString& shown);
+
+private:
+    int toDocument(int position, bool roundUp = false) const;
+    int fromDocument(int position) const;
+};
+
+// A status bar with panels found by key.
+class StatusBar : public QFrame
+{
+    Q_OBJECT
+public:
+    explicit StatusBar(QWidget* parent = nullptr);
+    // Adds a panel; widths in twips.
+    QLabel* addPanel(const QString& key, const QString& text, int width, int minWidth,
+                     bool stretch);
+    // The panel with this key; error 5 for an unknown key.
+    QLabel* Panels(const QString& key) const;
+
+private:
+    QList<std::pair<QString, QLabel*>> m_panels;
+    QHBoxLayout* m_layout;
+};
+
+// A window's client area: controls placed by position, and one bar docked to the bottom edge
+// across the full width.
+class ClientArea : public QWidget
+{
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+    void dockBottom(QWidget* bar);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void placeDocked();
+    QWidget* m_docked = nullptr;
+};

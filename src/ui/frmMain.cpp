@@ -1,0 +1,184 @@
+#include "frmMain.h"
+
+#include "Appearance.h"
+#include "port/MSComm.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QIcon>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace
+{
+QFrame* makeFrame(QWidget* parent)
+{
+    auto* frame = new QFrame(parent);
+    frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    return frame;
+}
+
+template <class W> W* named(W* w, const QString& name, const QString& accessible = QString())
+{
+    w->setObjectName(name);
+    if (!accessible.isEmpty())
+        w->setAccessibleName(accessible);
+    return w;
+}
+} // namespace
+
+frmMain::frmMain(std::unique_ptr<SerialDevice> device, QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Brenix Terminal VX.x"));
+    setWindowIcon(programIcon());
+    setFont(windowFont());
+
+    MSComm1 = new MSComm(std::move(device), this);
+    MSComm1->setObjectName(QStringLiteral("MSComm1"));
+    tmrEvents = new Timer(100, true, this);
+    tmrFlow = new Timer(5000, false, this);
+    tmrNoData = new Timer(1000, true, this);
+    tmrReceive = new Timer(1000, true, this);
+    tmrRun = new Timer(1000, false, this);
+
+    buildMenus();
+    buildControls();
+    connectHandlers();
+
+    // Client area 6360 x 5175 twips below the menu bar; the status bar is docked inside it.
+    resize(twips(6360), menuBar()->sizeHint().height() + twips(5175));
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::Load()
+{
+    Form_Load();
+}
+
+void frmMain::buildMenus()
+{
+    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuChangeSave = mnuFile->addAction(QStringLiteral("&Change Save Path"));
+    mnuSave = mnuFile->addAction(QStringLiteral("&Save To File"));
+    mnuSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuExit = mnuFile->addAction(QStringLiteral("E&xit"));
+    mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    mnuCopy = mnuEdit->addAction(QStringLiteral("&Copy"));
+    mnuCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    mnuFont = mnuEdit->addAction(QStringLiteral("Change &Font"));
+    mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuAbout = mnuHelp->addAction(QStringLiteral("&About Brenix Terminal..."));
+    const std::pair<QObject*, const char*> names[] = {
+        {mnuFile, "mnuFile"},  {mnuChangeSave, "mnuChangeSave"},
+        {mnuSave, "mnuSave"},  {mnuExit, "mnuExit"},
+        {mnuEdit, "mnuEdit"},  {mnuCopy, "mnuCopy"},
+        {mnuFont, "mnuFont"},  {mnuHelp, "mnuHelp"},
+        {mnuAbout, "mnuAbout"}};
+    for (const auto& [object, name] : names)
+        object->setObjectName(QLatin1String(name));
+}
+
+void frmMain::buildControls()
+{
+    auto* client = new ClientArea(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+
+    Frame1 = named(makeFrame(client), QStringLiteral("Frame1"));
+    placeTwips(Frame1, 120, -80, 3015, 810);
+    Label1 = named(new Label(QStringLiteral("Port"), Frame1), QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    placeTwips(Label1, 120, 120, 615, 255);
+    cmbComm = named(new ComboBox(Frame1), QStringLiteral("cmbComm"), QStringLiteral("Port"));
+    for (int port = 1; port <= 16; ++port)
+        cmbComm->AddItem(QString::number(port));
+    cmbComm->setCurrentIndex(-1);
+    placeTwips(cmbComm, 120, 360, 615, 315);
+    optStatus = new OptionArray(this);
+    optStatus->setObjectName(QStringLiteral("optStatus"));
+    auto* optOpen = named(optStatus->add(QStringLiteral("Open"), Frame1),
+                          QStringLiteral("optStatus(0)"), QStringLiteral("Open"));
+    placeTwips(optOpen, 840, 160, 735, 255);
+    auto* optClosed = named(optStatus->add(QStringLiteral("Closed"), Frame1),
+                            QStringLiteral("optStatus(1)"), QStringLiteral("Closed"));
+    placeTwips(optClosed, 840, 435, 800, 255);
+    optClosed->setChecked(true);
+    Label2 = named(new Label(QStringLiteral("Baud Rate"), Frame1), QStringLiteral("Label2"));
+    placeTwips(Label2, 1800, 120, 975, 255);
+    cmbBaud = named(new ComboBox(Frame1), QStringLiteral("cmbBaud"), QStringLiteral("Baud Rate"));
+    for (const char* baud : {"1200", "2400", "4800", "9600", "19.2k", "38.4k"})
+        cmbBaud->AddItem(QLatin1String(baud));
+    cmbBaud->setCurrentIndex(-1);
+    placeTwips(cmbBaud, 1800, 360, 975, 315);
+
+    Frame2 = named(makeFrame(client), QStringLiteral("Frame2"));
+    placeTwips(Frame2, 3000, -80, 3255, 810);
+    Frame2->setAutoFillBackground(true); // it lies over the right edge of Frame1
+    Label3 = named(new Label(QStringLiteral("Save Path"), Frame2), QStringLiteral("Label3"));
+    placeTwips(Label3, 120, 180, 855, 255);
+    lblPath = named(new Label(QStringLiteral("Desktop"), Frame2), QStringLiteral("lblPath"),
+                    QStringLiteral("Save Path"));
+    lblPath->setToolTipText(QStringLiteral("Desktop"));
+    lblPath->setBorder();
+    placeTwips(lblPath, 960, 165, 975, 255);
+    btnChange = named(new QPushButton(QStringLiteral("Change"), Frame2),
+                      QStringLiteral("btnChange"), QStringLiteral("Change"));
+    placeTwips(btnChange, 2040, 165, 1095, 255);
+    Label4 = named(new Label(QStringLiteral("File Name"), Frame2), QStringLiteral("Label4"));
+    placeTwips(Label4, 120, 495, 855, 255);
+    lblFile = named(new Label(QStringLiteral("Text1.txt"), Frame2), QStringLiteral("lblFile"),
+                    QStringLiteral("File Name"));
+    lblFile->setToolTipText(QStringLiteral("Text1.txt"));
+    lblFile->setBorder();
+    placeTwips(lblFile, 960, 480, 975, 255);
+    btnSave = named(new QPushButton(QStringLiteral("Save To File"), Frame2),
+                    QStringLiteral("btnSave"), QStringLiteral("Save To File"));
+    placeTwips(btnSave, 2040, 480, 1095, 255);
+
+    Frame3 = named(makeFrame(client), QStringLiteral("Frame3"));
+    placeTwips(Frame3, 120, 720, 6135, 615);
+    chkCommand = named(new CheckBox(QStringLiteral("Enable Command Access"), Frame3),
+                       QStringLiteral("chkCommand"), QStringLiteral("Enable Command Access"));
+    placeTwips(chkCommand, 120, 200, 2175, 315);
+    lblInfo = named(new Label(QString(), Frame3), QStringLiteral("lblInfo"),
+                    QStringLiteral("Command access state"));
+    lblInfo->setFont(windowFont(true));
+    lblInfo->setBorder();
+    lblInfo->setBackColor(OleColor::ButtonFace);
+    placeTwips(lblInfo, 2400, 200, 3615, 280);
+
+    txtTerm = named(new TextBox(client), QStringLiteral("txtTerm"), QStringLiteral("Terminal"));
+    txtTerm->setFont(terminalFont());
+    placeTwips(txtTerm, 120, 1380, 6135, 3500);
+
+    sbStatus = named(new StatusBar(client), QStringLiteral("sbStatus"));
+    sbStatus->setFixedHeight(twips(255));
+    sbStatus->addPanel(QStringLiteral("Status"), QStringLiteral("Input: Not Receiving"), 3440, 1700,
+                       true);
+    sbStatus->addPanel(QStringLiteral("Settings"), QStringLiteral("Settings:"), 1605, 1600, false);
+    sbStatus->addPanel(QStringLiteral("Time"), QStringLiteral("00:00:00"), 1005, 1000, false);
+    client->dockBottom(sbStatus);
+
+    // Tab order: the port list, the option buttons, the baud list, the two buttons, the pane,
+    // the check box. Labels and frames take no focus.
+    QWidget* order[] = {cmbComm,   optOpen, optClosed, cmbBaud,
+                        btnChange, btnSave, txtTerm,   chkCommand};
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+    cmbComm->setFocus();
+}
+
+void frmMain::connectHandlers()
+{
+    connect(MSComm1, &MSComm::OnComm, this, &frmMain::MSComm1_OnComm);
+    connect(optStatus, &OptionArray::Click, this, &frmMain::optStatus_Click);
+    connect(cmbComm, &ComboBox::Click, this, &frmMain::cmbComm_Click);
+    connect(cmbBaud, &ComboBox::Click, this, &frmMain::cmbBaud_Click);
+    connect(tmrEvents, &Timer::Tick, this, &frmMain::tmrEvents_Timer);
+    connect(tmrFlow, &Timer::Tick, this, &frmMain::tmrFlow_Timer);
+    connect(tmrNoData, &Timer::Tick, this, &frmMain::tmrNoData_Timer);
+    connect(tmrReceive, &Timer::Tick, this, &frmMain::tmrReceive_Timer);
+    connect(tmrRun, &Timer::Tick, this, &frmMain::tmrRun_Timer);
+}

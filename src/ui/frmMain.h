@@ -1,0 +1,104 @@
+#pragma once
+
+#include "port/SerialDevice.h"
+#include "ui/controls/Controls.h"
+#include "ui/runtime/CommonDialog.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class MSComm;
+class QAction;
+class QFrame;
+class QMenu;
+class QPushButton;
+
+// The main window. Its controls carry their design names; its event handlers are defined in
+// the folder of the subsystem they belong to (receive path and timers in core, start-up and
+// port handling in port, file naming in capture).
+class frmMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // `device` is the serial device under MSComm1; the real one when none is given.
+    explicit frmMain(std::unique_ptr<SerialDevice> device = nullptr, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Loads the window: runs its load handler. Call once, before showing it.
+    void Load();
+
+    // Controls, in design state after construction.
+    QFrame* Frame1;
+    Label* Label1;
+    ComboBox* cmbComm;
+    OptionArray* optStatus;
+    Label* Label2;
+    ComboBox* cmbBaud;
+    QFrame* Frame2;
+    Label* Label3;
+    Label* lblPath;
+    QPushButton* btnChange;
+    Label* Label4;
+    Label* lblFile;
+    QPushButton* btnSave;
+    QFrame* Frame3;
+    CheckBox* chkCommand;
+    Label* lblInfo;
+    TextBox* txtTerm;
+    StatusBar* sbStatus;
+    MSComm* MSComm1;
+    CommonDialog cdSave;
+    Timer* tmrEvents;
+    Timer* tmrFlow;
+    Timer* tmrNoData;
+    Timer* tmrReceive;
+    Timer* tmrRun;
+
+    QMenu* mnuFile;
+    QAction* mnuChangeSave;
+    QAction* mnuSave;
+    QAction* mnuExit;
+    QMenu* mnuEdit;
+    QAction* mnuCopy;
+    QAction* mnuFont;
+    QMenu* mnuHelp;
+    QAction* mnuAbout;
+
+    // Whether key presses reach the window before the focused control.
+    bool KeyPreview = false;
+
+    // Event handlers.
+    void Form_Load();
+    void MSComm1_OnComm();
+    void MSComm1_DeviceLost();
+    void optStatus_Click(int Index);
+    void cmbComm_Click();
+    void cmbBaud_Click();
+    void tmrEvents_Timer();
+    void tmrFlow_Timer();
+    void tmrNoData_Timer();
+    void tmrReceive_Timer();
+    void tmrRun_Timer();
+
+    // Writes the "Status" panel when the code differs from the last one passed.
+    void SetInputStatus(qint16 intStatus);
+    // Chooses the first free capture file name for a base name and shows it.
+    void GenerateFileName(const QString& strBase);
+
+    // Longest part of one line kept for the command-access line check.
+    static constexpr int kLineBufferLimit = 65536;
+
+    // Values handlers keep between calls.
+    bool blnFileOpen = false;
+    qint16 intLastStatus = 0;
+    qint16 intLineIndex = 0;
+    QString strLineBuf;
+
+private:
+    void buildMenus();
+    void buildControls();
+    void connectHandlers();
+    // The line check of command access, run on each completed line while it is pending.
+    void CheckLine(const QString& line);
+};

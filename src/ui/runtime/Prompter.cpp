@@ -1,0 +1,91 @@
+#include "Prompter.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+
+namespace
+{
+Prompter* g_prompter = nullptr;
+
+QWidget* dialogParent()
+{
+    return QApplication::activeWindow();
+}
+} // namespace
+
+Prompter& prompter()
+{
+    static QtPrompter real;
+    return g_prompter ? *g_prompter : real;
+}
+
+void setPrompter(Prompter* p)
+{
+    g_prompter = p;
+}
+
+void QtPrompter::msgBox(const QString& text, int style, const QString& title)
+{
+    const auto icon = style == MsgStyle::Critical      ? QMessageBox::Critical
+                      : style == MsgStyle::Exclamation ? QMessageBox::Warning
+                                                       : QMessageBox::NoIcon;
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(icon, title, shown, QMessageBox::Ok, dialogParent());
+    box.exec();
+}
+
+std::optional<QString> QtPrompter::saveFile(const SaveDialogRequest& request)
+{
+    QFileDialog dialog(dialogParent(), request.title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    QString suffix = request.defaultExt;
+    if (suffix.startsWith(u'.'))
+        suffix.remove(0, 1);
+    dialog.setDefaultSuffix(suffix);
+    // "Description (*.ext)|*.ext|..." pairs: Qt needs only the descriptions.
+    const QStringList parts = request.filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i < parts.size(); i += 2)
+        filters << parts[i];
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        dialog.selectNameFilter(filters.value(request.filterIndex - 1, filters.first()));
+    }
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+std::optional<QFont> QtPrompter::chooseFont(const QFont& initial)
+{
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, initial, dialogParent());
+    if (!ok)
+        return std::nullopt;
+    return font;
+}
+
+void RecordingPrompter::msgBox(const QString& text, int style, const QString& title)
+{
+    messages.append({text, style, title});
+    if (onMessage)
+        onMessage(messages.last());
+}
+
+std::optional<QString> RecordingPrompter::saveFile(const SaveDialogRequest& request)
+{
+    saveRequests.append(request);
+    return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.takeFirst();
+}
+
+std::optional<QFont> RecordingPrompter::chooseFont(const QFont&)
+{
+    return fontAnswers.isEmpty() ? std::nullopt : fontAnswers.takeFirst();
+}

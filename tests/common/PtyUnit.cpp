@@ -1,0 +1,114 @@
+#include "PtyUnit.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <stdexcept>
+#include <termios.h>
+#include <unistd.h>
+
+PtyUnit::PtyUnit()
+{
+    char name[256] = {};
+    struct termios raw {
+    };
+    cfmakeraw(&raw);
+    if (openpty(&m_master, &m_slave, name, &raw, nullptr) != 0)
+        throw std::runtime_error("openpty failed");
+    m_slavePath = QString::fromLocal8Bit(name);
+    fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
+}
+
+PtyUnit::~PtyUnit()
+{
+    hangUp();
+}
+
+void PtyUnit::send(const QByteArray& bytes)
+{
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0 && m_master >= 0) {
+        const ssize_t n = ::write(m_master, p, size_t(left));
+        if (n < 0) {
+            if (errno != EAGAIN && errno != EINTR)
+                return;
+            QThread::msleep(1);
+            continue;
+        }
+        p += n;
+        left -= n;
+    }
+}
+
+QByteArray PtyUnit::receive(int atLeast, int timeoutMs)
+{
+    QByteArray out;
+    QElapsedTimer timer;
+    timer.start();
+    while (m_master >= 0 && out.size() < atLeast && timer.elapsed() < timeoutMs) {
+        struct pollfd pfd {
+            m_master, POLLIN, 0
+        };
+        if (::poll(&pfd, 1, 10) > 0 && (pfd.revents & POLLIN)) {
+            char buf[4096];
+            const ssize_t n = ::read(m_master, buf, sizeof buf);
+            if (n > 0)
+                out.append(buf, n);
+        }
+    }
+    return out;
+}
+
+int PtyUnit::baudRate() const
+{
+    struct termios t {
+    };
+    if (m_slave < 0 || tcgetattr(m_slave, &t) != 0)
+        return -1;
+    switch (cfgetospeed(&t)) {
+    case B1200:
+        return 1200;
+    case B2400:
+        return 2400;
+    case B4800:
+        return 4800;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    default:
+        return 0;
+    }
+}
+
+void PtyUnit::hangUp()
+{
+    if (m_slave >= 0)
+        ::close(m_slave);
+    if (m_master >= 0)
+        ::close(m_master);
+    m_slave = m_master = -1;
+}
+
+PortDir::PortDir() : m_previous(qgetenv("BRENIX_PORT_DIR"))
+{
+    qputenv("BRENIX_PORT_DIR", QFile::encodeName(m_dir.path()));
+}
+
+PortDir::~PortDir()
+{
+    qputenv("BRENIX_PORT_DIR", m_previous);
+}
+
+void PortDir::link(int port, const QString& device)
+{
+    QFile::link(device, m_dir.filePath(QStringLiteral("com%1").arg(port)));
+}

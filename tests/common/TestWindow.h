@@ -1,0 +1,28 @@
+#pragma once
+
+#include "capture/CaptureFile.h"
+#include "core/Globals.h"
+#include "port/FakeSerialDevice.h"
+#include "port/MSComm.h"
+#include "ui/frmMain.h"
+#include "ui/runtime/Prompter.h"
+
+#include <memory>
+
+// A main window in design state with fresh shared state and a recording prompter; on the fake
+// serial device unless the real one is asked for.
+class TestWindow
+{
+public:
+    enum Device { Fake, Real };
+    explicit TestWindow(Device device = Fake);
+    ~TestWindow();
+
+    frmMain* operator->() const { return window.get(); }
+    frmMain& operator*() const { return *window; }
+    QString panel(const QString& key) const;
+
+    RecordingPrompter prompter;
+    FakeSerialDevice* fake = nullptr; // owned by the window; null on the real device
+    std::unique_ptr<frmMain> window;
+};

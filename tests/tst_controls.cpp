@@ -1,0 +1,171 @@
+#include "ui/controls/Controls.h"
+#include "ui/runtime/RuntimeError.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+
+class TestControls : public QObject
+{
+    Q_OBJECT
+private slots:
+    void comboListIndexRaisesClickAtOnce()
+    {
+        ComboBox combo;
+        for (const char* item : {"1", "2", "3"})
+            combo.AddItem(QLatin1String(item));
+        combo.setCurrentIndex(-1);
+        QStringList seen;
+        connect(&combo, &ComboBox::Click, this, [&] { seen << combo.List(combo.ListIndex()); });
+        combo.setListIndex(1);
+        QCOMPARE(seen, QStringList{"2"}); // handled before the assignment returned
+        combo.setListIndex(1);
+        QCOMPARE(seen.size(), 2);
+        combo.RemoveItem(0);
+        QCOMPARE(combo.List(0), QStringLiteral("2"));
+        QCOMPARE(seen.size(), 2);
+        QTest::keyClick(&combo, Qt::Key_Down); // a user pick raises Click too
+        QCOMPARE(seen.last(), QStringLiteral("3"));
+        try {
+            combo.setListIndex(5);
+            QFAIL("no error for an index past the end");
+        } catch (const RuntimeError& e) {
+            QCOMPARE(e.number, Err::InvalidArgument);
+        }
+    }
+
+    void optionArraySelection()
+    {
+        QWidget host;
+        OptionArray options;
+        options.add(QStringLiteral("Open"), &host)->setGeometry(0, 0, 80, 20);
+        options.add(QStringLiteral("Closed"), &host)->setGeometry(0, 30, 80, 20);
+        options(1)->setChecked(true);
+        QList<int> clicks;
+        bool putBack = true;
+        connect(&options, &OptionArray::Click, this, [&](int index) {
+            clicks << index;
+            // A handler that puts the selection back, nested, as the port error traps do.
+            if (index == 0 && putBack)
+                options.setValue(1, true);
+        });
+        options.setValue(1, true); // already selected: nothing
+        QVERIFY(clicks.isEmpty());
+        options.setValue(0, true);
+        QCOMPARE(clicks, (QList<int>{0, 1}));
+        QVERIFY(options.Value(1) && !options.Value(0));
+        putBack = false;
+        QTest::mouseClick(options(0), Qt::LeftButton);
+        QCOMPARE(clicks, (QList<int>{0, 1, 0}));
+        QVERIFY(options.Value(0) && !options.Value(1));
+        QTest::mouseClick(options(0), Qt::LeftButton); // a click on the selected one
+        QCOMPARE(clicks.size(), 3);
+        QVERIFY(options.Value(0));
+    }
+
+    void checkBoxValueRaisesClick()
+    {
+        CheckBox box(QStringLiteral("Enable"));
+        QSignalSpy clicks(&box, &CheckBox::Click);
+        box.setValue(1);
+        box.setValue(1);
+        box.setValue(0);
+        QCOMPARE(clicks.count(), 2);
+        QCOMPARE(box.Value(), 0);
+    }
+
+    void enablingRunningTimerKeepsCountdown()
+    {
+        Timer timer(1000, true);
+        QSignalSpy ticks(&timer, &Timer::Tick);
+        QElapsedTimer clock;
+        clock.start();
+        QTest::qWait(600);
+        timer.setEnabled(true);
+        // Restarting would move the tick to 1600 ms; the countdown kept ticks near 1000 ms.
+        QVERIFY(ticks.wait(1500));
+        QVERIFY2(clock.elapsed() < 1450, qPrintable(QString::number(clock.elapsed())));
+        timer.setEnabled(false);
+        QVERIFY(!timer.Enabled());
+    }
+
+    void textBoxCountsLineBreaksAsTwo_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("length");
+        QTest::newRow("empty") << "" << 0;
+        QTest::newRow("plain") << "abc" << 3;
+        QTest::newRow("line break") << "a\r\nb" << 4;
+        QTest::newRow("two breaks") << "\r\n\r\n" << 4;
+        QTest::newRow("control bytes") << QString::fromLatin1("\0\x01\t\x7f", 4) << 4;
+        QTest::newRow("lone CR and LF") << "a\rb\nc" << 5;
+        QTest::newRow("high bytes") << QString::fromLatin1("\x81\xff") << 2;
+    }
+    void textBoxCountsLineBreaksAsTwo()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, length);
+        TextBox box;
+        box.setText(text);
+        QCOMPARE(box.Length(), length);
+        const QString shown = box.toPlainText();
+        QCOMPARE(shown.size(), length - int(text.count(QStringLiteral("\r\n"))));
+        for (QChar ch : shown) // every byte is visible: no raw control character in the pane
+            QVERIFY(ch == u'\n' || ch == u'\t' || ch.unicode() >= 0x20);
+        if (!text.contains(QChar(0x81)))
+            QCOMPARE(box.Text(), text);
+    }
+
+    void textBoxSelection()
+    {
+        TextBox box;
+        box.setText(QStringLiteral("ab\r\ncd\r\nef"));
+        box.setSelStart(4);
+        box.setSelLength(2);
+        QCOMPARE(box.SelText(), QStringLiteral("cd"));
+        box.setSelStart(2);
+        box.setSelLength(2);
+        QCOMPARE(box.SelText(), QStringLiteral("\r\n"));
+        QCOMPARE(box.SelStart(), 2);
+        QCOMPARE(box.SelLength(), 2);
+        box.setSelStart(0);
+        box.setSelLength(4);
+        box.setSelText(QString());
+        QCOMPARE(box.Text(), QStringLiteral("cd\r\nef"));
+        box.setSelStart(box.Length());
+        QCOMPARE(box.SelStart(), 6);
+        QCOMPARE(box.SelLength(), 0);
+        box.setSelText(QStringLiteral("\r\ngh"));
+        QCOMPARE(box.Text(), QStringLiteral("cd\r\nef\r\ngh"));
+        QCOMPARE(box.SelStart(), 10);
+    }
+
+    void labelColours()
+    {
+        Label label;
+        label.setBackColor(OleColor::Yellow);
+        QCOMPARE(label.palette().color(QPalette::Window), QColor(255, 255, 0));
+        label.setBackColor(OleColor::ButtonFace);
+        QCOMPARE(label.palette().color(QPalette::Window), QPalette().color(QPalette::Button));
+        QCOMPARE(label.BackColor(), OleColor::ButtonFace);
+    }
+
+    void statusPanelsByKey()
+    {
+        StatusBar bar;
+        bar.addPanel(QStringLiteral("Status"), QStringLiteral("a"), 3440, 1700, true);
+        bar.addPanel(QStringLiteral("Time"), QStringLiteral("b"), 1005, 1000, false);
+        QCOMPARE(bar.Panels(QStringLiteral("Time"))->text(), QStringLiteral("b"));
+        bar.Panels(QStringLiteral("Status"))->setText(QStringLiteral("c"));
+        QCOMPARE(bar.Panels(QStringLiteral("Status"))->text(), QStringLiteral("c"));
+        try {
+            bar.Panels(QStringLiteral("Nope"));
+            QFAIL("unknown key accepted");
+        } catch (const RuntimeError& e) {
+            QCOMPARE(e.number, Err::InvalidArgument);
+        }
+    }
+};
+
+QTEST_MAIN(TestControls)
+#include "tst_controls.moc"

@@ -1,0 +1,227 @@
+#include "PtyUnit.h"
+#include "TestWindow.h"
+#include "core/ActivityTimers.h"
+#include "ui/runtime/CodePage.h"
+#include "ui/runtime/RuntimeError.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace
+{
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A window whose fake port is open, with the allowance timer held so tests drive it.
+struct OpenWindow : TestWindow {
+    OpenWindow()
+    {
+        window->tmrEvents->setEnabled(false);
+        window->MSComm1->setPortOpen(true);
+    }
+    void receive(const QByteArray& bytes) { fake->inject(bytes); }
+    void startCapture(const QString& path)
+    {
+        CaptureFile::number1().open(path);
+        Globals::blnSaving = true;
+    }
+};
+} // namespace
+
+class TestReceive : public QObject
+{
+    Q_OBJECT
+private slots:
+    void lineEnds_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("pane");
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("CR LF") << QByteArray("A\r\nB\r\n") << "A\r\nB\r\n"
+                               << QByteArray("A\r\nB\r\n");
+        QTest::newRow("LF only runs together") << QByteArray("A\nB") << "AB" << QByteArray("AB");
+        QTest::newRow("CR CR") << QByteArray("\r\r") << "\r\n\r\n" << QByteArray("\r\n\r\n");
+        QTest::newRow("lone CR") << QByteArray("x\ry") << "x\r\ny" << QByteArray("x\r\ny");
+        QTest::newRow("NUL kept") << QByteArray("a\0b", 3) << QString::fromLatin1("a\0b", 3)
+                                  << QByteArray("a\0b", 3);
+    }
+    void lineEnds()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, pane);
+        QFETCH(QByteArray, file);
+        QTemporaryDir dir;
+        OpenWindow w;
+        w.startCapture(dir.filePath(QStringLiteral("c.txt")));
+        w.receive(bytes);
+        QCOMPARE(w->txtTerm->Text(), pane);
+        QCOMPARE(contents(dir.filePath(QStringLiteral("c.txt"))), file);
+    }
+
+    void everyByteOnPtyReachesPaneAndFile()
+    {
+        PtyUnit unit;
+        PortDir ports;
+        ports.link(3, unit.slavePath());
+        QTemporaryDir dir;
+        TestWindow w(TestWindow::Real);
+        w->MSComm1->setCommPort(3);
+        w->MSComm1->setPortOpen(true);
+        const QString path = dir.filePath(QStringLiteral("all.txt"));
+        CaptureFile::number1().open(path);
+        Globals::blnSaving = true;
+        QByteArray all, expected;
+        for (int b = 0; b < 256; ++b) {
+            all.append(char(b));
+            if (b == 13)
+                expected.append("\r\n");
+            else if (b != 10)
+                expected.append(char(b));
+        }
+        unit.send(all);
+        QTRY_COMPARE_WITH_TIMEOUT(contents(path), expected, 5000);
+        QCOMPARE(w->txtTerm->Length(), 256);
+        QCOMPARE(CodePage::toBytes(w->txtTerm->Text()).left(13), expected.left(13));
+        QCOMPARE(w.panel(QStringLiteral("Status")), QStringLiteral("Input: Saving to file"));
+    }
+
+    void lineSplitOverEventsCompletesOnce()
+    {
+        OpenWindow w;
+        w.receive("AB");
+        QCOMPARE(w->strLineBuf, QStringLiteral("AB"));
+        w.receive("C\r\nD");
+        QCOMPARE(w->strLineBuf, QStringLiteral("D"));
+        QCOMPARE(w->txtTerm->Text(), QStringLiteral("ABC\r\nD"));
+    }
+
+    void lineBufferIsBounded()
+    {
+        OpenWindow w;
+        const int line = frmMain::kLineBufferLimit + 100;
+        w.receive(QByteArray(line, 'x'));
+        QCOMPARE(w->strLineBuf.size(), frmMain::kLineBufferLimit);
+        QCOMPARE(w->txtTerm->Length(), line); // the rest of the line is still shown
+        w.receive("\r");
+        QVERIFY(w->strLineBuf.isEmpty());
+    }
+
+    void eventAllowance()
+    {
+        OpenWindow w;
+        for (int i = 0; i < 301; ++i)
+            w.receive("x");
+        QCOMPARE(w->txtTerm->Length(), 301);
+        w.receive("HELD"); // the 302nd event of the period does nothing
+        QCOMPARE(w->txtTerm->Length(), 301);
+        QCOMPARE(Globals::intEventCount, qint16(301));
+        // The renewal handles what was held back, though the unit sends nothing more.
+        w->tmrEvents_Timer();
+        QVERIFY(w->txtTerm->Text().endsWith(QStringLiteral("HELD")));
+        QCOMPARE(Globals::intEventCount, qint16(1));
+        w->tmrEvents_Timer(); // nothing waiting: no event
+        QCOMPARE(Globals::intEventCount, qint16(0));
+    }
+
+    void otherEventsOnlyCount()
+    {
+        OpenWindow w;
+        w->tmrNoData->setEnabled(true);
+        w.fake->injectEvent(CommEv::Break);
+        QCOMPARE(Globals::intEventCount, qint16(1));
+        QVERIFY(w->tmrNoData->Enabled());
+        QCOMPARE(w.panel(QStringLiteral("Status")), QStringLiteral("Input: Not Receiving"));
+        w.receive("a");
+        QVERIFY(!w->tmrNoData->Enabled());
+    }
+
+    void paneTrimming_data()
+    {
+        QTest::addColumn<int>("before");
+        QTest::addColumn<int>("after");
+        QTest::newRow("4000 untouched") << 4000 << 4001;
+        QTest::newRow("4001 loses 1500") << 4001 << 2502;
+        QTest::newRow("5500 loses 1500") << 5500 << 4001;
+        QTest::newRow("5501 loses 3000") << 5501 << 2502;
+        QTest::newRow("100000 loses 96000") << 100000 << 4001;
+    }
+    void paneTrimming()
+    {
+        QFETCH(int, before);
+        QFETCH(int, after);
+        OpenWindow w;
+        w->txtTerm->setText(QString(before - 1, u'p') + u'q');
+        w.receive("z");
+        QCOMPARE(w->txtTerm->Length(), after);
+        QVERIFY(w->txtTerm->Text().endsWith(QStringLiteral("qz")));
+    }
+
+    void burstIsBoundedAfterNextEvent()
+    {
+        OpenWindow w;
+        QByteArray burst;
+        for (int i = 0; burst.size() < 100000; ++i)
+            burst += "line " + QByteArray::number(i) + "\r\n";
+        w.receive(burst);
+        QVERIFY(w->txtTerm->Length() > 100000);
+        w.receive("end");
+        QVERIFY(w->txtTerm->Length() <= 4000 + 3);
+        QVERIFY(w->txtTerm->Length() > 4000 - 1500);
+        QVERIFY(w->txtTerm->Text().endsWith(QStringLiteral("\r\nend")));
+    }
+
+    void inputStatusWrittenOnlyOnChange()
+    {
+        OpenWindow w;
+        QLabel* panel = w->sbStatus->Panels(QStringLiteral("Status"));
+        panel->setText(QStringLiteral("marker"));
+        w->SetInputStatus(0); // same code as the design text: untouched
+        QCOMPARE(panel->text(), QStringLiteral("marker"));
+        w.receive("a");
+        QCOMPARE(panel->text(), QStringLiteral("Input: Receiving"));
+        panel->setText(QStringLiteral("marker"));
+        w.receive("b");
+        QCOMPARE(panel->text(), QStringLiteral("marker"));
+        w->tmrNoData_Timer();
+        QCOMPARE(panel->text(), QStringLiteral("Input: Not Receiving"));
+        w->SetInputStatus(7); // unknown code: nothing shown
+        QCOMPARE(panel->text(), QStringLiteral("Input: Not Receiving"));
+    }
+
+    void textKeptWhenStepsFail()
+    {
+        OpenWindow w;
+        if (!QFile::exists(QStringLiteral("/dev/full")))
+            QSKIP("no /dev/full here");
+        w.startCapture(QStringLiteral("/dev/full"));
+        w.receive("kept\r");
+        QCOMPARE(w->txtTerm->Text(), QStringLiteral("kept\r\n"));
+        QCOMPARE(w.panel(QStringLiteral("Status")), QStringLiteral("Input: Saving to file"));
+        w.fake->failReadWith = Err::ReadFailed;
+        w.receive("lost");
+        QCOMPARE(w->txtTerm->Text(), QStringLiteral("kept\r\n"));
+    }
+
+    void elapsedTimeText_data()
+    {
+        QTest::addColumn<qint64>("ms");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("start") << qint64(0) << "00:00:00 ";
+        QTest::newRow("just under a second") << qint64(999) << "00:00:00 ";
+        QTest::newRow("mixed") << qint64((3600 + 2 * 60 + 3) * 1000) << "01:02:03 ";
+        QTest::newRow("25 hours") << qint64(25 * 3600 * 1000) << "01:00:00 ";
+    }
+    void elapsedTimeText()
+    {
+        QFETCH(qint64, ms);
+        QFETCH(QString, text);
+        QCOMPARE(elapsedText(ms), text);
+    }
+};
+
+QTEST_MAIN(TestReceive)
+#include "tst_receive.moc"
