@@ -154,6 +154,22 @@ private slots:
         QCOMPARE(unit.receive(3, 2000), QByteArray("\x20\xff\x00", 3));
     }
 
+    void ptyOpeningDropsWhatCameWhileClosed()
+    {
+        PtyUnit unit;
+        PortDir ports;
+        ports.link(1, unit.slavePath());
+        MSComm comm;
+        unit.send("stale");
+        QTest::qWait(50);
+        comm.setPortOpen(true);
+        unit.send("fresh");
+        QByteArray got;
+        QTRY_VERIFY_WITH_TIMEOUT((got += comm.Input(), got.size() >= 5), 5000);
+        QTest::qWait(50);
+        QCOMPARE(got + comm.Input(), QByteArray("fresh"));
+    }
+
     void ptyHeldByAnotherProgram()
     {
         PtyUnit unit;

@@ -1,5 +1,6 @@
 #include "CaptureFile.h"
 
+#include "FileName.h"
 #include "ui/runtime/CodePage.h"
 #include "ui/runtime/RuntimeError.h"
 
@@ -12,7 +13,6 @@
 
 namespace
 {
-const QString kNoName = QStringLiteral("????");
 
 [[noreturn]] void raiseFromErrno(int missingMeans = Err::PathNotFound)
 {
@@ -21,7 +21,7 @@ const QString kNoName = QStringLiteral("????");
 
 QByteArray nativePath(const QString& path)
 {
-    if (path.isEmpty() || QFileInfo(path).fileName() == kNoName)
+    if (path.isEmpty() || QFileInfo(path).fileName() == kNoFileName)
         throw RuntimeError(Err::BadFileName);
     return QFile::encodeName(path);
 }

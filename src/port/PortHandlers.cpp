@@ -1,8 +1,129 @@
-// Opening and closing the port, and the choice of port and baud rate.
+// Opening and closing the port, the choice of port and baud rate, and the loss of the device.
 
+#include "PortHandlers.h"
+
+#include "MSComm.h"
+#include "core/Globals.h"
 #include "ui/frmMain.h"
+#include "ui/runtime/Prompter.h"
+#include "ui/runtime/RuntimeError.h"
 
-void frmMain::optStatus_Click(int) {}
-void frmMain::cmbComm_Click() {}
-void frmMain::cmbBaud_Click() {}
-void frmMain::MSComm1_DeviceLost() {}
+namespace {
+const QString kCorrectPortError =
+    QStringLiteral("Please select a different port or correct the port error.");
+
+// The value of the decimal number at the start of the text ("19.2k" gives 19.2), 0 if none.
+double leadingNumber(const QString& text)
+{
+    qsizetype end = 0;
+    bool point = false;
+    while (end < text.size() && (text[end].isDigit() || (text[end] == u'.' && !point))) {
+        point = point || text[end] == u'.';
+        ++end;
+    }
+    return text.left(end).toDouble();
+}
+} // namespace
+
+QString baudSettingValue(const QString& item)
+{
+    if (!item.contains(u'k'))
+        return item;
+    return QString::number(leadingNumber(item) * 1000.0, 'g', 15);
+}
+
+void frmMain::selectPortState()
+{
+    // Selecting the element raises optStatus_Click, which starts or stops the clock; when it is
+    // selected already, the clock is brought in line here.
+    const int real = MSComm1->PortOpen() ? 0 : 1;
+    if (!optStatus->Value(real))
+        optStatus->setValue(real, true);
+    else
+        tmrRun->setEnabled(real == 0);
+}
+
+void frmMain::optStatus_Click(int Index)
+{
+    try {
+        if (Index == 0) {
+            if (!MSComm1->PortOpen())
+                MSComm1->setPortOpen(true);
+            Globals::dtRunStart = QDateTime::currentDateTime();
+            sbStatus->Panels(QStringLiteral("Time"))->setText(QStringLiteral("00:00:00"));
+            tmrRun->setEnabled(true);
+        } else {
+            if (MSComm1->PortOpen())
+                MSComm1->setPortOpen(false);
+            tmrRun->setEnabled(false);
+        }
+    } catch (const RuntimeError&) {
+        // Every failure is reported, so the buttons never show a state the port is not in.
+        const QString action = Index == 0 ? QStringLiteral("opening") : QStringLiteral("closing");
+        MsgBox(QStringLiteral("An error has occurred while %1 comm port %2.\r\n")
+                       .arg(action)
+                       .arg(MSComm1->CommPort()) +
+                   kCorrectPortError,
+               MsgStyle::Exclamation, QStringLiteral("Error %1 comm port!").arg(action));
+        selectPortState();
+    }
+}
+
+void frmMain::cmbComm_Click()
+{
+    bool reopen = false;
+    try {
+        if (MSComm1->PortOpen()) {
+            MSComm1->setPortOpen(false);
+            reopen = true;
+        }
+        bool ok = false;
+        const int port = cmbComm->List(cmbComm->ListIndex()).toShort(&ok);
+        if (!ok)
+            throw RuntimeError(Err::InvalidArgument);
+        MSComm1->setCommPort(port);
+        if (reopen)
+            MSComm1->setPortOpen(true);
+    } catch (const RuntimeError&) {
+        MsgBox(QStringLiteral("A port error has occurred while changing the active comm port to "
+                              "comm %1.\r\nThis port has been closed. ")
+                       .arg(MSComm1->CommPort()) +
+                   kCorrectPortError,
+               MsgStyle::Exclamation, QStringLiteral("Error changing comm port!"));
+        selectPortState();
+    }
+}
+
+void frmMain::cmbBaud_Click()
+{
+    bool reopen = false;
+    try {
+        const QString baud = cmbBaud->List(cmbBaud->ListIndex());
+        sbStatus->Panels(QStringLiteral("Settings"))
+            ->setText(QStringLiteral("Settings: ") + baud + QStringLiteral(",n,8,1"));
+        if (MSComm1->PortOpen()) {
+            MSComm1->setPortOpen(false);
+            reopen = true;
+        }
+        MSComm1->setSettings(baudSettingValue(baud) + QStringLiteral(",n,8,1"));
+        if (reopen)
+            MSComm1->setPortOpen(true);
+    } catch (const RuntimeError&) {
+        MsgBox(QStringLiteral("A port error has occurred while changing the baud rate for comm "
+                              "port%1.\r\nThe port has been closed. ")
+                       .arg(MSComm1->CommPort()) +
+                   kCorrectPortError,
+               MsgStyle::Exclamation, QStringLiteral("Error changing comm port!"));
+        selectPortState();
+    }
+}
+
+void frmMain::MSComm1_DeviceLost()
+{
+    // The serial control has closed the port already; show it closed, then say why.
+    selectPortState();
+    MsgBox(QStringLiteral("An error has occurred while reading comm port %1.\r\n")
+                   .arg(MSComm1->CommPort()) +
+               kCorrectPortError,
+           MsgStyle::Exclamation, QStringLiteral("Error reading comm port!"));
+}

@@ -30,6 +30,8 @@ void QtSerialDevice::open(const QString& path, const PortSettings& settings)
         m_port.close();
         throw;
     }
+    // What arrived while the port was closed is not this session's data.
+    m_port.clear(QSerialPort::Input);
 }
 
 void QtSerialDevice::close()
@@ -83,7 +85,11 @@ void QtSerialDevice::onError(QSerialPort::SerialPortError error)
     if (error != QSerialPort::ReadError && error != QSerialPort::WriteError &&
         error != QSerialPort::ResourceError)
         return;
-    m_port.close();
+    // Let the window take what arrived before the loss.
+    if (m_port.bytesAvailable() > 0)
+        emit readyRead();
+    if (m_port.isOpen())
+        m_port.close();
     m_port.clearError();
     emit lost();
 }

@@ -1,5 +1,90 @@
-// Start-up of the main window.
+// Start-up of the main window: title, capture folder and name, save dialog, the probe of
+// ports 1 to 16 and the defaults.
 
+#include "StartUp.h"
+
+#include "MSComm.h"
+#include "core/Globals.h"
 #include "ui/frmMain.h"
+#include "ui/runtime/AppInfo.h"
+#include "ui/runtime/Prompter.h"
+#include "ui/runtime/RuntimeError.h"
 
-void frmMain::Form_Load() {}
+#include <QDir>
+#include <QLayout>
+#include <QStandardPaths>
+
+#include <array>
+
+QString desktopFolder()
+{
+#ifdef Q_OS_WIN
+    return QString::fromLocal8Bit(qgetenv("UserProfile")) + QStringLiteral("\\Desktop\\");
+#else
+    if (qEnvironmentVariableIsEmpty("HOME"))
+        return QStringLiteral("/Desktop/");
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return folder;
+#endif
+}
+
+void frmMain::Form_Load()
+{
+    setWindowTitle(QStringLiteral("Brenix Terminal V%1.%2").arg(App::Major()).arg(App::Minor()));
+    KeyPreview = true;
+    Globals::strSavePath = desktopFolder();
+    GenerateFileName(QStringLiteral("Text"));
+
+    // The frame around the client area (the menu bar; Qt sizes a window without the window
+    // manager's decorations), taken while the window has its design size.
+    layout()->activate();
+    Globals::intFrameHeight = qint16((height() - centralWidget()->height()) * 15);
+    Globals::intFrameWidth = qint16((width() - centralWidget()->width()) * 15);
+
+    cdSave.CancelError = true;
+    cdSave.DefaultExt = QStringLiteral(".txt");
+    cdSave.FileName = Globals::strSavePath + Globals::strFileName;
+    cdSave.Filter = QStringLiteral("Text files (*.txt)|*.txt");
+    cdSave.FilterIndex = 1;
+    cdSave.DialogTitle = QStringLiteral("Save File As");
+
+    // Probe: a port is usable when it opens and closes again without error. Silent throughout.
+    std::array<bool, 17> usable{};
+    for (int n = 1; n <= 16; ++n) {
+        try {
+            if (MSComm1->PortOpen())
+                MSComm1->setPortOpen(false);
+            MSComm1->setCommPort(n);
+            MSComm1->setPortOpen(true);
+            MSComm1->setPortOpen(false);
+            usable[n] = true;
+        } catch (const RuntimeError&) {
+        }
+    }
+    try {
+        MSComm1->setPortOpen(false);
+    } catch (const RuntimeError&) {
+    }
+
+    // Prune the list to the usable ports; item k then names the port in its text.
+    int kept = 0;
+    for (int n = 1; n <= 16; ++n) {
+        if (usable[n])
+            ++kept;
+        else
+            cmbComm->RemoveItem(kept);
+    }
+    for (int i = 0; i < cmbComm->ListCount(); ++i)
+        cmbComm->setItemData(i, MSComm::devicePath(cmbComm->List(i).toInt()), Qt::ToolTipRole);
+
+    if (kept > 0) {
+        cmbComm->setListIndex(0);
+        cmbBaud->setListIndex(3);
+    } else {
+        MsgBox(QStringLiteral("No valid comm ports found! Please install a valid serial port and "
+                              "restart this software."),
+               MsgStyle::Critical, QStringLiteral("No comm ports found!"));
+    }
+}

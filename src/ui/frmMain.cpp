@@ -105,6 +105,10 @@ void frmMain::buildControls()
                             QStringLiteral("optStatus(1)"), QStringLiteral("Closed"));
     placeTwips(optClosed, 840, 435, 800, 255);
     optClosed->setChecked(true);
+    // The design widths leave no room for the indicator's spacing in this style; widen the
+    // two buttons to their text (there is free room up to the baud rate list).
+    for (QWidget* option : {static_cast<QWidget*>(optOpen), static_cast<QWidget*>(optClosed)})
+        option->resize(qMax(option->width(), option->sizeHint().width()), option->height());
     Label2 = named(new Label(QStringLiteral("Baud Rate"), Frame1), QStringLiteral("Label2"));
     placeTwips(Label2, 1800, 120, 975, 255);
     cmbBaud = named(new ComboBox(Frame1), QStringLiteral("cmbBaud"), QStringLiteral("Baud Rate"));
@@ -173,6 +177,9 @@ void frmMain::buildControls()
 void frmMain::connectHandlers()
 {
     connect(MSComm1, &MSComm::OnComm, this, &frmMain::MSComm1_OnComm);
+    // Queued: the loss may be detected deep inside a read or write of the port.
+    connect(MSComm1, &MSComm::DeviceLost, this, &frmMain::MSComm1_DeviceLost,
+            Qt::QueuedConnection);
     connect(optStatus, &OptionArray::Click, this, &frmMain::optStatus_Click);
     connect(cmbComm, &ComboBox::Click, this, &frmMain::cmbComm_Click);
     connect(cmbBaud, &ComboBox::Click, this, &frmMain::cmbBaud_Click);

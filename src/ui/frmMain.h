@@ -96,6 +96,9 @@ public:
     QString strLineBuf;
 
 private:
+    // Selects the option button that matches the port's real state, which starts or stops
+    // the run-time clock as a click on it does.
+    void selectPortState();
     void buildMenus();
     void buildControls();
     void connectHandlers();

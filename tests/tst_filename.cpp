@@ -1,0 +1,113 @@
+#include "TestWindow.h"
+#include "capture/FileName.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+void touch(const QString& path) { QFile(path).open(QIODevice::WriteOnly); }
+} // namespace
+
+class TestFileName : public QObject {
+    Q_OBJECT
+private slots:
+    void candidates_data()
+    {
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("tenth");
+        QTest::addColumn<QString>("last");
+        QTest::newRow("Text") << "Text" << 99 << "Text1.txt" << "Text10.txt" << "Text99.txt";
+        QTest::newRow("other base") << "data" << 100 << "data.txt" << "data9.txt" << "data99.txt";
+        QTest::newRow("lower-case text") << "text" << 100 << "text.txt" << "text9.txt"
+                                         << "text99.txt";
+    }
+    void candidates()
+    {
+        QFETCH(QString, base);
+        QFETCH(int, count);
+        QFETCH(QString, first);
+        QFETCH(QString, tenth);
+        QFETCH(QString, last);
+        const QStringList names = fileNameCandidates(base);
+        QCOMPARE(names.size(), count);
+        QCOMPARE(names.first(), first);
+        QCOMPARE(names.at(9), tenth);
+        QCOMPARE(names.last(), last);
+    }
+
+    void firstFreeName_data()
+    {
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("folders");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("empty") << "Text" << QStringList{} << QStringList{} << "Text1.txt";
+        QTest::newRow("gap after two") << "Text" << QStringList{"Text1.txt", "Text2.txt"}
+                                       << QStringList{} << "Text3.txt";
+        QTest::newRow("gap filled first") << "Text" << QStringList{"Text2.txt"} << QStringList{}
+                                          << "Text1.txt";
+        QTest::newRow("Text.txt ignored") << "Text" << QStringList{"Text.txt"} << QStringList{}
+                                          << "Text1.txt";
+        QTest::newRow("folder is no file") << "Text" << QStringList{} << QStringList{"Text1.txt"}
+                                           << "Text1.txt";
+        QTest::newRow("base taken") << "data" << QStringList{"data.txt"} << QStringList{}
+                                    << "data1.txt";
+        QStringList nine;
+        for (int i = 1; i <= 9; ++i)
+            nine << QStringLiteral("Text%1.txt").arg(i);
+        QTest::newRow("no padding") << "Text" << nine << QStringList{} << "Text10.txt";
+    }
+    void firstFreeName()
+    {
+        QFETCH(QString, base);
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, folders);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        for (const QString& f : files)
+            touch(dir.filePath(f));
+        for (const QString& f : folders)
+            QDir(dir.path()).mkdir(f);
+        TestWindow w;
+        Globals::strSavePath = dir.path() + u'/';
+        w->GenerateFileName(base);
+        QCOMPARE(Globals::strFileName, expected);
+        QCOMPARE(w->lblFile->Caption(), expected);
+        QCOMPARE(w->lblFile->ToolTipText(), expected);
+        QVERIFY(w.prompter.messages.isEmpty());
+        QVERIFY(!QFile::exists(dir.filePath(expected)) || folders.contains(expected));
+    }
+
+    void everyNameTaken()
+    {
+        QTemporaryDir dir;
+        for (const QString& name : fileNameCandidates(QStringLiteral("Text")))
+            touch(dir.filePath(name));
+        TestWindow w;
+        Globals::strSavePath = dir.path() + u'/';
+        QString captionDuringMessage;
+        w.prompter.onMessage = [&](const MessageBoxCall&) {
+            captionDuringMessage = w->lblFile->Caption();
+        };
+        w->GenerateFileName(QStringLiteral("Text"));
+        QCOMPARE(w.prompter.messages.size(), 1);
+        const MessageBoxCall& m = w.prompter.messages.first();
+        QCOMPARE(m.text, QStringLiteral("There has been an error while attempting to "
+                                        "automatically generate a text file for saving.\r\n"
+                                        "Please press the 'Change' button to change the "
+                                        "filename"));
+        QCOMPARE(m.title, QStringLiteral("Cannot create a log file!"));
+        QCOMPARE(m.style, 16);
+        QCOMPARE(captionDuringMessage, QStringLiteral("Text1.txt")); // the marker comes after
+        QCOMPARE(w->lblFile->Caption(), QStringLiteral("????"));
+        QCOMPARE(w->lblFile->ToolTipText(), QStringLiteral("????"));
+        QCOMPARE(Globals::strFileName, QStringLiteral("????"));
+    }
+};
+
+QTEST_MAIN(TestFileName)
+#include "tst_filename.moc"
