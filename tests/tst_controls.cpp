@@ -5,8 +5,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-class TestControls : public QObject
-{
+class TestControls : public QObject {
     Q_OBJECT
 private slots:
     void comboListIndexRaisesClickAtOnce()

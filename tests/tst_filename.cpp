@@ -7,7 +7,10 @@
 #include <QTest>
 
 namespace {
-void touch(const QString& path) { QFile(path).open(QIODevice::WriteOnly); }
+void touch(const QString& path)
+{
+    QFile(path).open(QIODevice::WriteOnly);
+}
 } // namespace
 
 class TestFileName : public QObject {
@@ -20,9 +23,14 @@ private slots:
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("tenth");
         QTest::addColumn<QString>("last");
-        QTest::newRow("Text") << "Text" << 99 << "Text1.txt" << "Text10.txt" << "Text99.txt";
-        QTest::newRow("other base") << "data" << 100 << "data.txt" << "data9.txt" << "data99.txt";
-        QTest::newRow("lower-case text") << "text" << 100 << "text.txt" << "text9.txt"
+        QTest::newRow("Text") << "Text" << 99 << "Text1.txt"
+                              << "Text10.txt"
+                              << "Text99.txt";
+        QTest::newRow("other base") << "data" << 100 << "data.txt"
+                                    << "data9.txt"
+                                    << "data99.txt";
+        QTest::newRow("lower-case text") << "text" << 100 << "text.txt"
+                                         << "text9.txt"
                                          << "text99.txt";
     }
     void candidates()
@@ -46,16 +54,16 @@ private slots:
         QTest::addColumn<QStringList>("folders");
         QTest::addColumn<QString>("expected");
         QTest::newRow("empty") << "Text" << QStringList{} << QStringList{} << "Text1.txt";
-        QTest::newRow("gap after two") << "Text" << QStringList{"Text1.txt", "Text2.txt"}
-                                       << QStringList{} << "Text3.txt";
-        QTest::newRow("gap filled first") << "Text" << QStringList{"Text2.txt"} << QStringList{}
-                                          << "Text1.txt";
-        QTest::newRow("Text.txt ignored") << "Text" << QStringList{"Text.txt"} << QStringList{}
-                                          << "Text1.txt";
-        QTest::newRow("folder is no file") << "Text" << QStringList{} << QStringList{"Text1.txt"}
-                                           << "Text1.txt";
-        QTest::newRow("base taken") << "data" << QStringList{"data.txt"} << QStringList{}
-                                    << "data1.txt";
+        QTest::newRow("gap after two")
+            << "Text" << QStringList{"Text1.txt", "Text2.txt"} << QStringList{} << "Text3.txt";
+        QTest::newRow("gap filled first")
+            << "Text" << QStringList{"Text2.txt"} << QStringList{} << "Text1.txt";
+        QTest::newRow("Text.txt ignored")
+            << "Text" << QStringList{"Text.txt"} << QStringList{} << "Text1.txt";
+        QTest::newRow("folder is no file")
+            << "Text" << QStringList{} << QStringList{"Text1.txt"} << "Text1.txt";
+        QTest::newRow("base taken")
+            << "data" << QStringList{"data.txt"} << QStringList{} << "data1.txt";
         QStringList nine;
         for (int i = 1; i <= 9; ++i)
             nine << QStringLiteral("Text%1.txt").arg(i);

@@ -10,7 +10,8 @@
 #include <sys/resource.h>
 
 namespace {
-const QString kCorrect = QStringLiteral("Please select a different port or correct the port error.");
+const QString kCorrect =
+    QStringLiteral("Please select a different port or correct the port error.");
 
 double cpuSeconds()
 {
@@ -118,10 +119,14 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("panel");
         QTest::addColumn<QString>("settings");
-        QTest::newRow("1200") << 0 << "Settings: 1200,n,8,1" << "1200,n,8,1";
-        QTest::newRow("4800") << 2 << "Settings: 4800,n,8,1" << "4800,n,8,1";
-        QTest::newRow("19.2k") << 4 << "Settings: 19.2k,n,8,1" << "19200,n,8,1";
-        QTest::newRow("38.4k") << 5 << "Settings: 38.4k,n,8,1" << "38400,n,8,1";
+        QTest::newRow("1200") << 0 << "Settings: 1200,n,8,1"
+                              << "1200,n,8,1";
+        QTest::newRow("4800") << 2 << "Settings: 4800,n,8,1"
+                              << "4800,n,8,1";
+        QTest::newRow("19.2k") << 4 << "Settings: 19.2k,n,8,1"
+                               << "19200,n,8,1";
+        QTest::newRow("38.4k") << 5 << "Settings: 38.4k,n,8,1"
+                               << "38400,n,8,1";
     }
     void baudWhileClosed()
     {
@@ -141,12 +146,18 @@ private slots:
     {
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("value");
-        QTest::newRow("plain") << "9600" << "9600";
-        QTest::newRow("19.2k") << "19.2k" << "19200";
-        QTest::newRow("38.4k") << "38.4k" << "38400";
-        QTest::newRow("whole k") << "115k" << "115000";
-        QTest::newRow("upper-case K is no k") << "2.4K" << "2.4K";
-        QTest::newRow("no number") << "k" << "0";
+        QTest::newRow("plain") << "9600"
+                               << "9600";
+        QTest::newRow("19.2k") << "19.2k"
+                               << "19200";
+        QTest::newRow("38.4k") << "38.4k"
+                               << "38400";
+        QTest::newRow("whole k") << "115k"
+                                 << "115000";
+        QTest::newRow("upper-case K is no k") << "2.4K"
+                                              << "2.4K";
+        QTest::newRow("no number") << "k"
+                                   << "0";
     }
     void baudValue()
     {

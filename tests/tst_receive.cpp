@@ -4,12 +4,13 @@
 #include "ui/runtime/CodePage.h"
 #include "ui/runtime/RuntimeError.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
-namespace
-{
+namespace {
 QByteArray contents(const QString& path)
 {
     QFile f(path);
@@ -32,8 +33,7 @@ struct OpenWindow : TestWindow {
 };
 } // namespace
 
-class TestReceive : public QObject
-{
+class TestReceive : public QObject {
     Q_OBJECT
 private slots:
     void lineEnds_data()
@@ -204,6 +204,23 @@ private slots:
         w.fake->failReadWith = Err::ReadFailed;
         w.receive("lost");
         QCOMPARE(w->txtTerm->Text(), QStringLiteral("kept\r\n"));
+    }
+
+    void delayWaitsWithoutHandlingEvents()
+    {
+        bool ticked = false;
+        QTimer::singleShot(0, [&] { ticked = true; });
+        QElapsedTimer clock;
+        clock.start();
+        Globals::Delay(250);
+        const qint64 waited = clock.elapsed();
+        QVERIFY2(waited >= 250 && waited < 600, qPrintable(QString::number(waited)));
+        QVERIFY(!ticked); // nothing ran during the wait
+        QTRY_VERIFY(ticked);
+        clock.restart();
+        Globals::Delay(0);
+        Globals::Delay(-5);
+        QVERIFY(clock.elapsed() < 50);
     }
 
     void elapsedTimeText_data()

@@ -11,8 +11,7 @@
 
 #include <cerrno>
 
-namespace
-{
+namespace {
 QByteArray contents(const QString& path)
 {
     QFile f(path);
@@ -30,8 +29,7 @@ template <class F> int errorOf(F&& f)
 }
 } // namespace
 
-class TestRuntime : public QObject
-{
+class TestRuntime : public QObject {
     Q_OBJECT
 private slots:
     void cleanup() { CaptureFile::closeAll(); }

@@ -9,8 +9,7 @@
 
 #include <sys/resource.h>
 
-namespace
-{
+namespace {
 template <class F> int errorOf(F&& f)
 {
     try {
@@ -23,8 +22,7 @@ template <class F> int errorOf(F&& f)
 
 double cpuSeconds()
 {
-    struct rusage u {
-    };
+    struct rusage u {};
     getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
            double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
@@ -36,8 +34,7 @@ struct FakeComm {
 };
 } // namespace
 
-class TestSerial : public QObject
-{
+class TestSerial : public QObject {
     Q_OBJECT
 private slots:
     void portMap_data()

@@ -11,7 +11,10 @@
 #include <vector>
 
 namespace {
-QString desktop() { return QDir::home().filePath(QStringLiteral("Desktop")); }
+QString desktop()
+{
+    return QDir::home().filePath(QStringLiteral("Desktop"));
+}
 
 QStringList items(const ComboBox* combo)
 {

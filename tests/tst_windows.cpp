@@ -10,8 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 
-namespace
-{
+namespace {
 QRect twipsRect(int left, int top, int width, int height)
 {
     return QRect(twips(left), twips(top), twips(width), twips(height));
@@ -35,8 +34,7 @@ void saveShot(QWidget* w, const QString& name)
 }
 } // namespace
 
-class TestWindows : public QObject
-{
+class TestWindows : public QObject {
     Q_OBJECT
 private slots:
     void geometry_data()

@@ -69,8 +69,11 @@ int main(int argc, char* argv[])
     auto next = std::chrono::steady_clock::now();
     while (lines < 0 || count < lines) {
         const auto now = std::chrono::steady_clock::now();
-        const int wait = int(std::chrono::duration_cast<std::chrono::milliseconds>(next - now).count());
-        struct pollfd pfd {master, POLLIN, 0};
+        const int wait =
+            int(std::chrono::duration_cast<std::chrono::milliseconds>(next - now).count());
+        struct pollfd pfd {
+            master, POLLIN, 0
+        };
         if (::poll(&pfd, 1, wait > 0 ? wait : 0) > 0 && (pfd.revents & POLLIN)) {
             char buf[256];
             const ssize_t n = ::read(master, buf, sizeof buf);

@@ -11,8 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 
 [[noreturn]] void raiseFromErrno(int missingMeans = Err::PathNotFound)
 {
@@ -55,8 +54,7 @@ qint64 CaptureFile::length() const
 {
     if (m_fd < 0)
         throw RuntimeError(Err::BadFileName);
-    struct stat st {
-    };
+    struct stat st {};
     if (::fstat(m_fd, &st) != 0)
         raiseFromErrno();
     return st.st_size;
@@ -122,7 +120,6 @@ void CaptureFile::kill(const QString& path)
 
 bool CaptureFile::exists(const QString& path)
 {
-    struct stat st {
-    };
+    struct stat st {};
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }

@@ -6,8 +6,7 @@
 // File number 1: the capture file. Opened for raw writing without truncation; every write goes
 // straight to the operating system, so nothing already received is lost in a crash.
 // Failures raise RuntimeError with the runtime's file error numbers.
-class CaptureFile
-{
+class CaptureFile {
 public:
     // The one file number the program writes.
     static CaptureFile& number1();

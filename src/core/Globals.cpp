@@ -3,8 +3,7 @@
 #include <chrono>
 #include <thread>
 
-namespace Globals
-{
+namespace Globals {
 
 void reset()
 {

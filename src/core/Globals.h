@@ -6,8 +6,7 @@
 #include <array>
 
 // State shared by the windows' handlers. Lives from start to exit; nothing is saved.
-namespace Globals
-{
+namespace Globals {
 inline bool blnModifierDown = false;
 inline QDateTime dtRunStart; // unset until the port is first opened
 inline QString strFileName;  // "????" marks that no usable name exists

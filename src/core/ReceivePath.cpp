@@ -8,8 +8,7 @@
 #include "ui/runtime/CodePage.h"
 #include "ui/runtime/RuntimeError.h"
 
-namespace
-{
+namespace {
 // The pane is trimmed when an event finds it longer than this, in whole chunks of kTrimChunk.
 constexpr int kPaneLimit = 4000;
 constexpr int kTrimChunk = 1500;

@@ -5,8 +5,7 @@
 #include <QSet>
 
 // A scriptable serial device for tests: data, line events and failures are injected by hand.
-class FakeSerialDevice : public SerialDevice
-{
+class FakeSerialDevice : public SerialDevice {
     Q_OBJECT
 public:
     using SerialDevice::SerialDevice;

@@ -7,8 +7,7 @@
 #include <memory>
 
 // Event codes of the serial control.
-namespace CommEv
-{
+namespace CommEv {
 constexpr int Send = 1;
 constexpr int Receive = 2;
 constexpr int CTS = 3;
@@ -25,8 +24,7 @@ constexpr int RxParity = 1009;
 
 // The serial control: port number and settings for the next opening, open and close, the
 // waiting input, output written through at once, and OnComm for every line event.
-class MSComm : public QObject
-{
+class MSComm : public QObject {
     Q_OBJECT
 public:
     explicit MSComm(std::unique_ptr<SerialDevice> device = nullptr, QObject* parent = nullptr);

@@ -5,8 +5,7 @@
 #include <QSerialPort>
 
 // The real serial device, on QSerialPort.
-class QtSerialDevice : public SerialDevice
-{
+class QtSerialDevice : public SerialDevice {
     Q_OBJECT
 public:
     explicit QtSerialDevice(QObject* parent = nullptr);

@@ -19,8 +19,7 @@ QString settingsText(const PortSettings& settings);
 
 // A serial device under the serial control. Failures raise RuntimeError: 8002 no such device,
 // 8005 held by another program, 8015 the line settings could not be applied, 8020 read failed.
-class SerialDevice : public QObject
-{
+class SerialDevice : public QObject {
     Q_OBJECT
 public:
     using QObject::QObject;

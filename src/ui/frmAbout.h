@@ -7,8 +7,7 @@
 class QPushButton;
 
 // The About box, shown modeless over the main window and deleted when closed.
-class frmAbout : public QDialog
-{
+class frmAbout : public QDialog {
     Q_OBJECT
 public:
     explicit frmAbout(QWidget* owner = nullptr);

@@ -7,8 +7,7 @@
 class QPushButton;
 
 // The file-exists dialog, shown modally over the main window.
-class frmDialog : public QDialog
-{
+class frmDialog : public QDialog {
     Q_OBJECT
 public:
     explicit frmDialog(QWidget* owner = nullptr);

@@ -9,8 +9,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-namespace
-{
+namespace {
 QFrame* makeFrame(QWidget* parent)
 {
     auto* frame = new QFrame(parent);
@@ -178,8 +177,7 @@ void frmMain::connectHandlers()
 {
     connect(MSComm1, &MSComm::OnComm, this, &frmMain::MSComm1_OnComm);
     // Queued: the loss may be detected deep inside a read or write of the port.
-    connect(MSComm1, &MSComm::DeviceLost, this, &frmMain::MSComm1_DeviceLost,
-            Qt::QueuedConnection);
+    connect(MSComm1, &MSComm::DeviceLost, this, &frmMain::MSComm1_DeviceLost, Qt::QueuedConnection);
     connect(optStatus, &OptionArray::Click, this, &frmMain::optStatus_Click);
     connect(cmbComm, &ComboBox::Click, this, &frmMain::cmbComm_Click);
     connect(cmbBaud, &ComboBox::Click, this, &frmMain::cmbBaud_Click);

@@ -17,8 +17,7 @@ class QPushButton;
 // The main window. Its controls carry their design names; its event handlers are defined in
 // the folder of the subsystem they belong to (receive path and timers in core, start-up and
 // port handling in port, file naming in capture).
-class frmMain : public QMainWindow
-{
+class frmMain : public QMainWindow {
     Q_OBJECT
 public:
     // `device` is the serial device under MSComm1; the real one when none is given.

@@ -16,8 +16,7 @@
 PtyUnit::PtyUnit()
 {
     char name[256] = {};
-    struct termios raw {
-    };
+    struct termios raw {};
     cfmakeraw(&raw);
     if (openpty(&m_master, &m_slave, name, &raw, nullptr) != 0)
         throw std::runtime_error("openpty failed");
@@ -68,8 +67,7 @@ QByteArray PtyUnit::receive(int atLeast, int timeoutMs)
 
 int PtyUnit::baudRate() const
 {
-    struct termios t {
-    };
+    struct termios t {};
     if (m_slave < 0 || tcgetattr(m_slave, &t) != 0)
         return -1;
     switch (cfgetospeed(&t)) {

@@ -6,8 +6,7 @@
 
 // A pseudo-terminal playing the unit: the program opens the slave side as its serial port, the
 // test reads and writes the master side.
-class PtyUnit
-{
+class PtyUnit {
 public:
     PtyUnit();
     ~PtyUnit();
@@ -32,8 +31,7 @@ private:
 };
 
 // A port folder: links comN to devices, installed as BRENIX_PORT_DIR while it lives.
-class PortDir
-{
+class PortDir {
 public:
     PortDir();
     ~PortDir();

@@ -11,8 +11,7 @@
 
 // A main window in design state with fresh shared state and a recording prompter; on the fake
 // serial device unless the real one is asked for.
-class TestWindow
-{
+class TestWindow {
 public:
     enum Device { Fake, Real };
     explicit TestWindow(Device device = Fake);

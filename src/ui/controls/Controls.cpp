@@ -120,8 +120,7 @@ void Timer::setEnabled(bool enabled)
 
 // TextBox ----------------------------------------------------------------------------------
 
-namespace
-{
+namespace {
 constexpr char16_t kControlPictures = 0x2400; // U+2400..U+241F stand for 0x00..0x1F
 constexpr char16_t kDeletePicture = 0x2421;
 constexpr char16_t kReplacement = 0xFFFD; // the code page's unassigned bytes

@@ -22,16 +22,14 @@ constexpr int twips(int value)
 void placeTwips(QWidget* w, int left, int top, int width, int height);
 
 // OLE colours the program uses.
-namespace OleColor
-{
+namespace OleColor {
 constexpr quint32 ButtonFace = 0x8000000F;
 constexpr quint32 Yellow = 0x0000FFFF;
 } // namespace OleColor
 
 // A pick-only drop-down list. Setting ListIndex raises Click at once, nested; a user pick
 // raises it too.
-class ComboBox : public QComboBox
-{
+class ComboBox : public QComboBox {
     Q_OBJECT
 public:
     explicit ComboBox(QWidget* parent = nullptr);
@@ -46,8 +44,7 @@ signals:
 };
 
 // One option button of an array; it never changes its own state on a click, the array does.
-class OptionButton : public QRadioButton
-{
+class OptionButton : public QRadioButton {
     Q_OBJECT
 public:
     using QRadioButton::QRadioButton;
@@ -59,8 +56,7 @@ protected:
 // An option-button array sharing one Click handler that receives the element's index.
 // Setting Value true on an unselected element (or a user click on it) selects it, deselects
 // the others and raises Click(index) at once.
-class OptionArray : public QObject
-{
+class OptionArray : public QObject {
     Q_OBJECT
 public:
     using QObject::QObject;
@@ -77,8 +73,7 @@ private:
 };
 
 // A check box whose Value (0 or 1) raises Click whenever it changes, from code or the user.
-class CheckBox : public QCheckBox
-{
+class CheckBox : public QCheckBox {
     Q_OBJECT
 public:
     explicit CheckBox(const QString& caption, QWidget* parent = nullptr);
@@ -89,8 +84,7 @@ signals:
 };
 
 // A label with Caption, ToolTipText and an OLE BackColor.
-class Label : public QLabel
-{
+class Label : public QLabel {
     Q_OBJECT
 public:
     explicit Label(const QString& caption = QString(), QWidget* parent = nullptr);
@@ -108,8 +102,7 @@ private:
 };
 
 // A timer with Interval and Enabled. Enabling a running timer keeps its countdown.
-class Timer : public QObject
-{
+class Timer : public QObject {
     Q_OBJECT
 public:
     Timer(int intervalMs, bool enabled, QObject* parent = nullptr);
@@ -127,8 +120,7 @@ private:
 // The terminal pane. Its text is counted as the terminal counts it: a line break is two
 // characters (CR LF) and every other character is one. Control characters are shown with a
 // visible stand-in of one character; a tab shows as a tab.
-class TextBox : public QPlainTextEdit
-{
+class TextBox : public QPlainTextEdit {
     Q_OBJECT
 public:
     explicit TextBox(QWidget* parent = nullptr);
@@ -152,8 +144,7 @@ private:
 };
 
 // A status bar with panels found by key.
-class StatusBar : public QFrame
-{
+class StatusBar : public QFrame {
     Q_OBJECT
 public:
     explicit StatusBar(QWidget* parent = nullptr);
@@ -170,8 +161,7 @@ private:
 
 // A window's client area: controls placed by position, and one bar docked to the bottom edge
 // across the full width.
-class ClientArea : public QWidget
-{
+class ClientArea : public QWidget {
     Q_OBJECT
 public:
     using QWidget::QWidget;

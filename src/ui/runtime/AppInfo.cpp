@@ -1,7 +1,6 @@
 #include "AppInfo.h"
 
-namespace App
-{
+namespace App {
 QString Title()
 {
     return QStringLiteral("Brenix Terminal");

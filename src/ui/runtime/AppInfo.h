@@ -3,8 +3,7 @@
 #include <QString>
 
 // The program's title and version, taken from the build (one version, set in CMake).
-namespace App
-{
+namespace App {
 QString Title();
 int Major();
 int Minor();

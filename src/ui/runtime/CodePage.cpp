@@ -2,8 +2,7 @@
 
 #include <array>
 
-namespace
-{
+namespace {
 // 0x80..0x9F of Windows-1252; the unassigned slots hold the C1 control of the same value.
 constexpr std::array<char16_t, 32> kHigh = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
@@ -11,8 +10,7 @@ constexpr std::array<char16_t, 32> kHigh = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 } // namespace
 
-namespace CodePage
-{
+namespace CodePage {
 
 QChar toChar(unsigned char byte)
 {

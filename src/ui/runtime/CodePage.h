@@ -6,8 +6,7 @@
 
 // The single-byte ANSI code page: Windows-1252, with its five unassigned bytes mapped to the
 // C1 control characters of the same value so that every byte value round-trips.
-namespace CodePage
-{
+namespace CodePage {
 QChar toChar(unsigned char byte);
 // The byte for a character, or -1 when the code page cannot hold it.
 int toByte(QChar ch);

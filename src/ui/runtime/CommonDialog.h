@@ -4,8 +4,7 @@
 
 // The common dialog's properties; ShowSave and ShowFont run the dialog through the prompter and
 // raise error 32755 on cancel when CancelError is set.
-class CommonDialog
-{
+class CommonDialog {
 public:
     bool CancelError = false;
     QString DefaultExt;

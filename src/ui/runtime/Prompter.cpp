@@ -5,8 +5,7 @@
 #include <QFontDialog>
 #include <QMessageBox>
 
-namespace
-{
+namespace {
 Prompter* g_prompter = nullptr;
 
 QWidget* dialogParent()

@@ -8,8 +8,7 @@
 #include <optional>
 
 // Message box styles the program uses (OK button only).
-namespace MsgStyle
-{
+namespace MsgStyle {
 constexpr int Critical = 16;
 constexpr int Exclamation = 48;
 } // namespace MsgStyle
@@ -30,8 +29,7 @@ struct SaveDialogRequest {
 
 // Every message box and common dialog goes through one Prompter, so tests can record and
 // answer them.
-class Prompter
-{
+class Prompter {
 public:
     virtual ~Prompter() = default;
     virtual void msgBox(const QString& text, int style, const QString& title) = 0;
@@ -41,8 +39,7 @@ public:
 };
 
 // Shows real Qt dialogs, modally over the active window.
-class QtPrompter : public Prompter
-{
+class QtPrompter : public Prompter {
 public:
     void msgBox(const QString& text, int style, const QString& title) override;
     std::optional<QString> saveFile(const SaveDialogRequest& request) override;
@@ -50,8 +47,7 @@ public:
 };
 
 // Records every call and answers dialogs from a script (cancel when the script is empty).
-class RecordingPrompter : public Prompter
-{
+class RecordingPrompter : public Prompter {
 public:
     QList<MessageBoxCall> messages;
     QList<SaveDialogRequest> saveRequests;

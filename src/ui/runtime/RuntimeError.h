@@ -9,8 +9,7 @@ struct RuntimeError : std::exception {
     const char* what() const noexcept override { return "run-time error"; }
 };
 
-namespace Err
-{
+namespace Err {
 constexpr int InvalidArgument = 5;
 constexpr int BadFileName = 52;
 constexpr int FileNotFound = 53;
