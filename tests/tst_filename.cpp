@@ -102,14 +102,13 @@ private slots:
             captionDuringMessage = w->lblFile->Caption();
         };
         w->GenerateFileName(QStringLiteral("Text"));
-        QCOMPARE(w.prompter.messages.size(), 1);
-        const MessageBoxCall& m = w.prompter.messages.first();
-        QCOMPARE(m.text, QStringLiteral("There has been an error while attempting to "
-                                        "automatically generate a text file for saving.\r\n"
-                                        "Please press the 'Change' button to change the "
-                                        "filename"));
-        QCOMPARE(m.title, QStringLiteral("Cannot create a log file!"));
-        QCOMPARE(m.style, 16);
+        QCOMPARE(
+            w.onlyMessage(),
+            TestWindow::message(16, QStringLiteral("Cannot create a log file!"),
+                                QStringLiteral("There has been an error while attempting to "
+                                               "automatically generate a text file for saving.\r\n"
+                                               "Please press the 'Change' button to change the "
+                                               "filename")));
         QCOMPARE(captionDuringMessage, QStringLiteral("Text1.txt")); // the marker comes after
         QCOMPARE(w->lblFile->Caption(), QStringLiteral("????"));
         QCOMPARE(w->lblFile->ToolTipText(), QStringLiteral("????"));

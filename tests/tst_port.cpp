@@ -1,4 +1,5 @@
 #include "PtyUnit.h"
+#include "TestSupport.h"
 #include "TestWindow.h"
 #include "port/PortHandlers.h"
 #include "ui/runtime/RuntimeError.h"
@@ -7,25 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/resource.h>
-
 namespace {
 const QString kCorrect =
     QStringLiteral("Please select a different port or correct the port error.");
-
-double cpuSeconds()
-{
-    struct rusage u {};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // A loaded window on the fake device: every port exists, port 1 and 9600 are selected.
 struct LoadedWindow : TestWindow {
@@ -86,11 +71,11 @@ private slots:
             w.fake->failApplyWith = failure.toInt();
         w.setTime(QStringLiteral("00:00:42 "));
         w.open();
-        QCOMPARE(w.prompter.messages.size(), 1);
-        QCOMPARE(w.prompter.messages[0].text,
-                 QStringLiteral("An error has occurred while opening comm port 1.\r\n") + kCorrect);
-        QCOMPARE(w.prompter.messages[0].title, QStringLiteral("Error opening comm port!"));
-        QCOMPARE(w.prompter.messages[0].style, 48);
+        QCOMPARE(
+            w.onlyMessage(),
+            TestWindow::message(
+                48, QStringLiteral("Error opening comm port!"),
+                QStringLiteral("An error has occurred while opening comm port 1.\r\n") + kCorrect));
         QVERIFY(w->optStatus->Value(1) && !w->optStatus->Value(0));
         QVERIFY(!w->MSComm1->PortOpen());
         QVERIFY(!w.clockRunning());
@@ -104,10 +89,11 @@ private slots:
         w.fake->failCloseWith = Err::ApplyStateFailed;
         w.setTime(QStringLiteral("00:00:42 "));
         w.close();
-        QCOMPARE(w.prompter.messages.size(), 1);
-        QCOMPARE(w.prompter.messages[0].text,
-                 QStringLiteral("An error has occurred while closing comm port 1.\r\n") + kCorrect);
-        QCOMPARE(w.prompter.messages[0].title, QStringLiteral("Error closing comm port!"));
+        QCOMPARE(
+            w.onlyMessage(),
+            TestWindow::message(
+                48, QStringLiteral("Error closing comm port!"),
+                QStringLiteral("An error has occurred while closing comm port 1.\r\n") + kCorrect));
         QVERIFY(w->optStatus->Value(0));
         QVERIFY(w->MSComm1->PortOpen());
         QVERIFY(w.clockRunning());
@@ -196,10 +182,8 @@ private slots:
             w->cmbComm->setListIndex(1);
             QCOMPARE(w->cmbComm->List(w->cmbComm->ListIndex()), QStringLiteral("2"));
         }
-        QCOMPARE(w.prompter.messages.size(), 1);
-        QCOMPARE(w.prompter.messages[0].text, text);
-        QCOMPARE(w.prompter.messages[0].title, QStringLiteral("Error changing comm port!"));
-        QCOMPARE(w.prompter.messages[0].style, 48);
+        QCOMPARE(w.onlyMessage(),
+                 TestWindow::message(48, QStringLiteral("Error changing comm port!"), text));
         QVERIFY(w->optStatus->Value(1) && !w->optStatus->Value(0));
         QVERIFY(!w->MSComm1->PortOpen());
         QVERIFY(!w.clockRunning());
@@ -246,13 +230,14 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(w->txtTerm->Text(), QStringLiteral("before\r\n"), 5000);
         unit.reset();
         QTRY_COMPARE_WITH_TIMEOUT(w.prompter.messages.size(), 1, 5000);
-        QCOMPARE(w.prompter.messages[0].text,
-                 QStringLiteral("An error has occurred while reading comm port 3.\r\n") + kCorrect);
-        QCOMPARE(w.prompter.messages[0].title, QStringLiteral("Error reading comm port!"));
-        QCOMPARE(w.prompter.messages[0].style, 48);
+        QCOMPARE(
+            w.onlyMessage(),
+            TestWindow::message(
+                48, QStringLiteral("Error reading comm port!"),
+                QStringLiteral("An error has occurred while reading comm port 3.\r\n") + kCorrect));
         QVERIFY(w->optStatus->Value(1) && !w->MSComm1->PortOpen() && !w->tmrRun->Enabled());
         QCOMPARE(w->txtTerm->Text(), QStringLiteral("before\r\n"));
-        QCOMPARE(contents(capture), QByteArray("before\r\n"));
+        QCOMPARE(fileContents(capture), QByteArray("before\r\n"));
         const double cpu = cpuSeconds();
         QTest::qWait(1000);
         QCOMPARE(w.prompter.messages.size(), 1);

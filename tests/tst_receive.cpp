@@ -1,4 +1,5 @@
 #include "PtyUnit.h"
+#include "TestSupport.h"
 #include "TestWindow.h"
 #include "core/ActivityTimers.h"
 #include "ui/runtime/CodePage.h"
@@ -11,12 +12,6 @@
 #include <QTimer>
 
 namespace {
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // A window whose fake port is open, with the allowance timer held so tests drive it.
 struct OpenWindow : TestWindow {
     OpenWindow()
@@ -59,7 +54,7 @@ private slots:
         w.startCapture(dir.filePath(QStringLiteral("c.txt")));
         w.receive(bytes);
         QCOMPARE(w->txtTerm->Text(), pane);
-        QCOMPARE(contents(dir.filePath(QStringLiteral("c.txt"))), file);
+        QCOMPARE(fileContents(dir.filePath(QStringLiteral("c.txt"))), file);
     }
 
     void everyByteOnPtyReachesPaneAndFile()
@@ -83,7 +78,7 @@ private slots:
                 expected.append(char(b));
         }
         unit.send(all);
-        QTRY_COMPARE_WITH_TIMEOUT(contents(path), expected, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(fileContents(path), expected, 5000);
         QCOMPARE(w->txtTerm->Length(), 256);
         QCOMPARE(CodePage::toBytes(w->txtTerm->Text()).left(13), expected.left(13));
         QCOMPARE(w.panel(QStringLiteral("Status")), QStringLiteral("Input: Saving to file"));

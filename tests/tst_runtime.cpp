@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "capture/CaptureFile.h"
 #include "port/SerialDevice.h"
 #include "ui/runtime/CodePage.h"
@@ -10,24 +11,6 @@
 #include <QTest>
 
 #include <cerrno>
-
-namespace {
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-template <class F> int errorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number;
-    }
-    return 0;
-}
-} // namespace
 
 class TestRuntime : public QObject {
     Q_OBJECT
@@ -63,7 +46,7 @@ private slots:
         file.seek(file.length() + 1);
         file.write(QStringLiteral("d\r\n") + CodePage::toChar(0x80) + QChar(0));
         // Written through at once: visible before the file is closed.
-        QCOMPARE(contents(path), QByteArray("abcd\r\n\x80\0", 8));
+        QCOMPARE(fileContents(path), QByteArray("abcd\r\n\x80\0", 8));
         CaptureFile::closeAll();
         QVERIFY(!file.isOpen());
     }

@@ -1,4 +1,5 @@
 #include "PtyUnit.h"
+#include "TestSupport.h"
 #include "port/FakeSerialDevice.h"
 #include "port/MSComm.h"
 #include "port/PortMap.h"
@@ -7,27 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <sys/resource.h>
-
 namespace {
-template <class F> int errorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number;
-    }
-    return 0;
-}
-
-double cpuSeconds()
-{
-    struct rusage u {};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
 struct FakeComm {
     FakeSerialDevice* fake = new FakeSerialDevice;
     MSComm comm{std::unique_ptr<SerialDevice>(fake)};

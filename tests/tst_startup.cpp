@@ -110,12 +110,11 @@ private slots:
         PortDir empty;
         TestWindow w(TestWindow::Real);
         w->Load();
-        QCOMPARE(w.prompter.messages.size(), 1);
-        const MessageBoxCall& m = w.prompter.messages.first();
-        QCOMPARE(m.text, QStringLiteral("No valid comm ports found! Please install a valid serial "
-                                        "port and restart this software."));
-        QCOMPARE(m.title, QStringLiteral("No comm ports found!"));
-        QCOMPARE(m.style, 16);
+        QCOMPARE(w.onlyMessage(),
+                 TestWindow::message(
+                     16, QStringLiteral("No comm ports found!"),
+                     QStringLiteral("No valid comm ports found! Please install a valid serial "
+                                    "port and restart this software.")));
         QCOMPARE(w->cmbComm->ListCount(), 0);
         QCOMPARE(w->cmbComm->ListIndex(), -1);
         QCOMPARE(w->cmbBaud->ListIndex(), -1);
@@ -143,12 +142,11 @@ private slots:
         PortHolder holder;
         QVERIFY(holder.hold(ports.units[0]->slavePath()));
         w->optStatus->setValue(0, true);
-        QCOMPARE(w.prompter.messages.size(), 1);
-        QCOMPARE(w.prompter.messages[0].text,
-                 QStringLiteral("An error has occurred while opening comm port 3.\r\n"
-                                "Please select a different port or correct the port error."));
-        QCOMPARE(w.prompter.messages[0].title, QStringLiteral("Error opening comm port!"));
-        QCOMPARE(w.prompter.messages[0].style, 48);
+        QCOMPARE(w.onlyMessage(),
+                 TestWindow::message(
+                     48, QStringLiteral("Error opening comm port!"),
+                     QStringLiteral("An error has occurred while opening comm port 3.\r\n"
+                                    "Please select a different port or correct the port error.")));
         QVERIFY(w->optStatus->Value(1) && !w->optStatus->Value(0));
         QVERIFY(!w->MSComm1->PortOpen());
         QVERIFY(!w->tmrRun->Enabled());

@@ -32,6 +32,16 @@ QString baudSettingValue(const QString& item)
     return QString::number(leadingNumber(item) * 1000.0, 'g', 15);
 }
 
+void frmMain::reopenAround(const std::function<void()>& change)
+{
+    const bool reopen = MSComm1->PortOpen();
+    if (reopen)
+        MSComm1->setPortOpen(false);
+    change();
+    if (reopen)
+        MSComm1->setPortOpen(true);
+}
+
 void frmMain::selectPortState()
 {
     // Selecting the element raises optStatus_Click, which starts or stops the clock; when it is
@@ -41,6 +51,13 @@ void frmMain::selectPortState()
         optStatus->setValue(real, true);
     else
         tmrRun->setEnabled(real == 0);
+}
+
+void frmMain::reportPortError(const QString& text, const QString& action)
+{
+    MsgBox(text + kCorrectPortError, MsgStyle::Exclamation,
+           QStringLiteral("Error %1 comm port!").arg(action));
+    selectPortState();
 }
 
 void frmMain::optStatus_Click(int Index)
@@ -60,70 +77,51 @@ void frmMain::optStatus_Click(int Index)
     } catch (const RuntimeError&) {
         // Every failure is reported, so the buttons never show a state the port is not in.
         const QString action = Index == 0 ? QStringLiteral("opening") : QStringLiteral("closing");
-        MsgBox(QStringLiteral("An error has occurred while %1 comm port %2.\r\n")
-                       .arg(action)
-                       .arg(MSComm1->CommPort()) +
-                   kCorrectPortError,
-               MsgStyle::Exclamation, QStringLiteral("Error %1 comm port!").arg(action));
-        selectPortState();
+        reportPortError(QStringLiteral("An error has occurred while %1 comm port %2.\r\n")
+                            .arg(action)
+                            .arg(MSComm1->CommPort()),
+                        action);
     }
 }
 
 void frmMain::cmbComm_Click()
 {
-    bool reopen = false;
     try {
-        if (MSComm1->PortOpen()) {
-            MSComm1->setPortOpen(false);
-            reopen = true;
-        }
         bool ok = false;
         const int port = cmbComm->List(cmbComm->ListIndex()).toShort(&ok);
-        if (!ok)
-            throw RuntimeError(Err::InvalidArgument);
-        MSComm1->setCommPort(port);
-        if (reopen)
-            MSComm1->setPortOpen(true);
+        reopenAround([&] {
+            if (!ok)
+                throw RuntimeError(Err::InvalidArgument);
+            MSComm1->setCommPort(port);
+        });
     } catch (const RuntimeError&) {
-        MsgBox(QStringLiteral("A port error has occurred while changing the active comm port to "
-                              "comm %1.\r\nThis port has been closed. ")
-                       .arg(MSComm1->CommPort()) +
-                   kCorrectPortError,
-               MsgStyle::Exclamation, QStringLiteral("Error changing comm port!"));
-        selectPortState();
+        reportPortError(QStringLiteral("A port error has occurred while changing the active comm "
+                                       "port to comm %1.\r\nThis port has been closed. ")
+                            .arg(MSComm1->CommPort()),
+                        QStringLiteral("changing"));
     }
 }
 
 void frmMain::cmbBaud_Click()
 {
-    bool reopen = false;
     try {
         const QString baud = cmbBaud->List(cmbBaud->ListIndex());
         sbStatus->Panels(QStringLiteral("Settings"))
             ->setText(QStringLiteral("Settings: ") + baud + QStringLiteral(",n,8,1"));
-        if (MSComm1->PortOpen()) {
-            MSComm1->setPortOpen(false);
-            reopen = true;
-        }
-        MSComm1->setSettings(baudSettingValue(baud) + QStringLiteral(",n,8,1"));
-        if (reopen)
-            MSComm1->setPortOpen(true);
+        reopenAround(
+            [&] { MSComm1->setSettings(baudSettingValue(baud) + QStringLiteral(",n,8,1")); });
     } catch (const RuntimeError&) {
-        MsgBox(QStringLiteral("A port error has occurred while changing the baud rate for comm "
-                              "port%1.\r\nThe port has been closed. ")
-                       .arg(MSComm1->CommPort()) +
-                   kCorrectPortError,
-               MsgStyle::Exclamation, QStringLiteral("Error changing comm port!"));
-        selectPortState();
+        reportPortError(QStringLiteral("A port error has occurred while changing the baud rate "
+                                       "for comm port%1.\r\nThe port has been closed. ")
+                            .arg(MSComm1->CommPort()),
+                        QStringLiteral("changing"));
     }
 }
 
 void frmMain::MSComm1_DeviceLost()
 {
-    // The serial control has closed the port already; show it closed, then say why.
-    selectPortState();
-    MsgBox(QStringLiteral("An error has occurred while reading comm port %1.\r\n")
-                   .arg(MSComm1->CommPort()) +
-               kCorrectPortError,
-           MsgStyle::Exclamation, QStringLiteral("Error reading comm port!"));
+    // The serial control has closed the port already: show it closed, then say why.
+    reportPortError(QStringLiteral("An error has occurred while reading comm port %1.\r\n")
+                        .arg(MSComm1->CommPort()),
+                    QStringLiteral("reading"));
 }

@@ -28,3 +28,16 @@ QString TestWindow::panel(const QString& key) const
 {
     return window->sbStatus->Panels(key)->text();
 }
+
+QString TestWindow::message(int style, const QString& title, const QString& text)
+{
+    return QStringLiteral("%1 | %2 | %3").arg(style).arg(title, text);
+}
+
+QString TestWindow::onlyMessage() const
+{
+    if (prompter.messages.size() != 1)
+        return QStringLiteral("%1 message boxes").arg(prompter.messages.size());
+    const MessageBoxCall& m = prompter.messages.first();
+    return message(m.style, m.title, m.text);
+}

@@ -20,6 +20,9 @@ public:
     frmMain* operator->() const { return window.get(); }
     frmMain& operator*() const { return *window; }
     QString panel(const QString& key) const;
+    // The one message box shown so far as "style | title | text", or how many there were.
+    QString onlyMessage() const;
+    static QString message(int style, const QString& title, const QString& text);
 
     RecordingPrompter prompter;
     FakeSerialDevice* fake = nullptr; // owned by the window; null on the real device

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "ui/runtime/RuntimeError.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+#include <sys/resource.h>
+
+// The number of the run-time error the call raises, 0 when it raises none.
+template <class F> int errorOf(F&& f)
+{
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return e.number;
+    }
+    return 0;
+}
+
+// CPU time this process has used, in seconds.
+inline double cpuSeconds()
+{
+    struct rusage u {};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// A file's bytes, empty when it cannot be read.
+inline QByteArray fileContents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
