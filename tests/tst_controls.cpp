@@ -62,17 +62,6 @@ private slots:
         QVERIFY(options.Value(0));
     }
 
-    void checkBoxValueRaisesClick()
-    {
-        CheckBox box(QStringLiteral("Enable"));
-        QSignalSpy clicks(&box, &CheckBox::Click);
-        box.setValue(1);
-        box.setValue(1);
-        box.setValue(0);
-        QCOMPARE(clicks.count(), 2);
-        QCOMPARE(box.Value(), 0);
-    }
-
     void enablingRunningTimerKeepsCountdown()
     {
         Timer timer(1000, true);
@@ -147,22 +136,6 @@ private slots:
         label.setBackColor(OleColor::ButtonFace);
         QCOMPARE(label.palette().color(QPalette::Window), QPalette().color(QPalette::Button));
         QCOMPARE(label.BackColor(), OleColor::ButtonFace);
-    }
-
-    void statusPanelsByKey()
-    {
-        StatusBar bar;
-        bar.addPanel(QStringLiteral("Status"), QStringLiteral("a"), 3440, 1700, true);
-        bar.addPanel(QStringLiteral("Time"), QStringLiteral("b"), 1005, 1000, false);
-        QCOMPARE(bar.Panels(QStringLiteral("Time"))->text(), QStringLiteral("b"));
-        bar.Panels(QStringLiteral("Status"))->setText(QStringLiteral("c"));
-        QCOMPARE(bar.Panels(QStringLiteral("Status"))->text(), QStringLiteral("c"));
-        try {
-            bar.Panels(QStringLiteral("Nope"));
-            QFAIL("unknown key accepted");
-        } catch (const RuntimeError& e) {
-            QCOMPARE(e.number, Err::InvalidArgument);
-        }
     }
 };
 

@@ -16,37 +16,6 @@ void touch(const QString& path)
 class TestFileName : public QObject {
     Q_OBJECT
 private slots:
-    void candidates_data()
-    {
-        QTest::addColumn<QString>("base");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("tenth");
-        QTest::addColumn<QString>("last");
-        QTest::newRow("Text") << "Text" << 99 << "Text1.txt"
-                              << "Text10.txt"
-                              << "Text99.txt";
-        QTest::newRow("other base") << "data" << 100 << "data.txt"
-                                    << "data9.txt"
-                                    << "data99.txt";
-        QTest::newRow("lower-case text") << "text" << 100 << "text.txt"
-                                         << "text9.txt"
-                                         << "text99.txt";
-    }
-    void candidates()
-    {
-        QFETCH(QString, base);
-        QFETCH(int, count);
-        QFETCH(QString, first);
-        QFETCH(QString, tenth);
-        QFETCH(QString, last);
-        const QStringList names = fileNameCandidates(base);
-        QCOMPARE(names.size(), count);
-        QCOMPARE(names.first(), first);
-        QCOMPARE(names.at(9), tenth);
-        QCOMPARE(names.last(), last);
-    }
-
     void firstFreeName_data()
     {
         QTest::addColumn<QString>("base");

@@ -51,53 +51,80 @@ private slots:
         QVERIFY(w.prompter.messages.isEmpty());
     }
 
-    void openFailures_data()
+    void portFailures_data()
     {
-        QTest::addColumn<QString>("failure");
-        QTest::newRow("settings refused 8015") << "8015";
-        QTest::newRow("read failure 8020") << "8020";
-        QTest::newRow("no device 8002") << "missing";
-        QTest::newRow("held by another program 8005") << "busy";
+        QTest::addColumn<QString>("action");  // what the operator does
+        QTest::addColumn<QString>("failure"); // how the device fails
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("openAfter");
+        const auto box = [](const char* title, const QString& text) {
+            return TestWindow::message(48, QLatin1String(title), text + kCorrect);
+        };
+        const QString opening =
+            box("Error opening comm port!", "An error has occurred while opening comm port 1.\r\n");
+        QTest::newRow("open, settings refused") << "open"
+                                                << "8015" << opening << false;
+        QTest::newRow("open, read failure") << "open"
+                                            << "8020" << opening << false;
+        QTest::newRow("open, no device") << "open"
+                                         << "missing" << opening << false;
+        QTest::newRow("open, held elsewhere") << "open"
+                                              << "busy" << opening << false;
+        QTest::newRow("close fails") << "close"
+                                     << "close"
+                                     << box("Error closing comm port!",
+                                            "An error has occurred while closing comm port 1.\r\n")
+                                     << true;
+        QTest::newRow("baud, settings refused")
+            << "baud"
+            << "8015"
+            << box("Error changing comm port!", "A port error has occurred while changing the "
+                                                "baud rate for comm port1.\r\nThe port has been "
+                                                "closed. ")
+            << false;
+        QTest::newRow("port, held elsewhere")
+            << "port"
+            << "busy"
+            << box("Error changing comm port!", "A port error has occurred while changing the "
+                                                "active comm port to comm 2.\r\nThis port has "
+                                                "been closed. ")
+            << false;
     }
-    void openFailures()
+    void portFailures()
     {
+        QFETCH(QString, action);
         QFETCH(QString, failure);
+        QFETCH(QString, message);
+        QFETCH(bool, openAfter);
         LoadedWindow w;
+        if (action != QLatin1String("open"))
+            w.open();
         if (failure == QLatin1String("missing"))
             w.fake->present = {QStringLiteral("elsewhere")};
         else if (failure == QLatin1String("busy"))
-            w.fake->busy = {MSComm::devicePath(1)};
+            w.fake->busy = {MSComm::devicePath(action == QLatin1String("port") ? 2 : 1)};
+        else if (failure == QLatin1String("close"))
+            w.fake->failCloseWith = Err::ApplyStateFailed;
         else
             w.fake->failApplyWith = failure.toInt();
         w.setTime(QStringLiteral("00:00:42 "));
-        w.open();
-        QCOMPARE(
-            w.onlyMessage(),
-            TestWindow::message(
-                48, QStringLiteral("Error opening comm port!"),
-                QStringLiteral("An error has occurred while opening comm port 1.\r\n") + kCorrect));
-        QVERIFY(w->optStatus->Value(1) && !w->optStatus->Value(0));
-        QVERIFY(!w->MSComm1->PortOpen());
-        QVERIFY(!w.clockRunning());
-        QCOMPARE(w.time(), QStringLiteral("00:00:42 "));
-    }
-
-    void closeFailureKeepsPortOpen()
-    {
-        LoadedWindow w;
-        w.open();
-        w.fake->failCloseWith = Err::ApplyStateFailed;
-        w.setTime(QStringLiteral("00:00:42 "));
-        w.close();
-        QCOMPARE(
-            w.onlyMessage(),
-            TestWindow::message(
-                48, QStringLiteral("Error closing comm port!"),
-                QStringLiteral("An error has occurred while closing comm port 1.\r\n") + kCorrect));
-        QVERIFY(w->optStatus->Value(0));
-        QVERIFY(w->MSComm1->PortOpen());
-        QVERIFY(w.clockRunning());
-        QCOMPARE(w.time(), QStringLiteral("00:00:00"));
+        if (action == QLatin1String("open"))
+            w.open();
+        else if (action == QLatin1String("close"))
+            w.close();
+        else if (action == QLatin1String("baud"))
+            w->cmbBaud->setListIndex(5);
+        else
+            w->cmbComm->setListIndex(1);
+        QCOMPARE(w.onlyMessage(), message);
+        // The buttons and the clock follow the port's real state.
+        QCOMPARE(w->MSComm1->PortOpen(), openAfter);
+        QCOMPARE(w->optStatus->Value(0), openAfter);
+        QCOMPARE(w->optStatus->Value(1), !openAfter);
+        QCOMPARE(w.clockRunning(), openAfter);
+        QCOMPARE(w.time(), openAfter ? QStringLiteral("00:00:00") : QStringLiteral("00:00:42 "));
+        if (action == QLatin1String("baud"))
+            QCOMPARE(w.panel(QStringLiteral("Settings")), QStringLiteral("Settings: 38.4k,n,8,1"));
     }
 
     void baudWhileClosed_data()
@@ -105,10 +132,6 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("panel");
         QTest::addColumn<QString>("settings");
-        QTest::newRow("1200") << 0 << "Settings: 1200,n,8,1"
-                              << "1200,n,8,1";
-        QTest::newRow("4800") << 2 << "Settings: 4800,n,8,1"
-                              << "4800,n,8,1";
         QTest::newRow("19.2k") << 4 << "Settings: 19.2k,n,8,1"
                                << "19200,n,8,1";
         QTest::newRow("38.4k") << 5 << "Settings: 38.4k,n,8,1"
@@ -150,43 +173,6 @@ private slots:
         QFETCH(QString, item);
         QFETCH(QString, value);
         QCOMPARE(baudSettingValue(item), value);
-    }
-
-    void failingReopen_data()
-    {
-        QTest::addColumn<QString>("change");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("baud, settings refused")
-            << "baud"
-            << "A port error has occurred while changing the baud rate for comm port1.\r\n"
-               "The port has been closed. " +
-                   kCorrect;
-        QTest::newRow("port, held by another program")
-            << "port"
-            << "A port error has occurred while changing the active comm port to comm 2.\r\n"
-               "This port has been closed. " +
-                   kCorrect;
-    }
-    void failingReopen()
-    {
-        QFETCH(QString, change);
-        QFETCH(QString, text);
-        LoadedWindow w;
-        w.open();
-        if (change == QLatin1String("baud")) {
-            w.fake->failApplyWith = Err::ApplyStateFailed;
-            w->cmbBaud->setListIndex(5);
-            QCOMPARE(w.panel(QStringLiteral("Settings")), QStringLiteral("Settings: 38.4k,n,8,1"));
-        } else {
-            w.fake->busy = {MSComm::devicePath(2)};
-            w->cmbComm->setListIndex(1);
-            QCOMPARE(w->cmbComm->List(w->cmbComm->ListIndex()), QStringLiteral("2"));
-        }
-        QCOMPARE(w.onlyMessage(),
-                 TestWindow::message(48, QStringLiteral("Error changing comm port!"), text));
-        QVERIFY(w->optStatus->Value(1) && !w->optStatus->Value(0));
-        QVERIFY(!w->MSComm1->PortOpen());
-        QVERIFY(!w.clockRunning());
     }
 
     void changesWhileOpenOnRealLines()

@@ -1,6 +1,5 @@
 #include "TestSupport.h"
 #include "capture/CaptureFile.h"
-#include "port/SerialDevice.h"
 #include "ui/runtime/CodePage.h"
 #include "ui/runtime/CommonDialog.h"
 #include "ui/runtime/Prompter.h"
@@ -94,72 +93,6 @@ private slots:
         QVERIFY(CaptureFile::exists(open));
         QVERIFY(!CaptureFile::exists(dir.path()));
         QVERIFY(!CaptureFile::exists(other));
-    }
-
-    void errnoMapping_data()
-    {
-        QTest::addColumn<int>("err");
-        QTest::addColumn<int>("missing");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("no folder") << ENOENT << Err::PathNotFound << Err::PathNotFound;
-        QTest::newRow("no file") << ENOENT << Err::FileNotFound << Err::FileNotFound;
-        QTest::newRow("not a folder") << ENOTDIR << Err::FileNotFound << Err::PathNotFound;
-        QTest::newRow("access") << EACCES << Err::PathNotFound << Err::PermissionDenied;
-        QTest::newRow("read-only fs") << EROFS << Err::PathNotFound << Err::PermissionDenied;
-        QTest::newRow("disk full") << ENOSPC << Err::PathNotFound << Err::DiskFull;
-        QTest::newRow("quota") << EDQUOT << Err::PathNotFound << Err::DiskFull;
-        QTest::newRow("long name") << ENAMETOOLONG << Err::PathNotFound << Err::BadFileName;
-        QTest::newRow("other") << EIO << Err::PathNotFound << Err::PathFileAccess;
-    }
-    void errnoMapping()
-    {
-        QFETCH(int, err);
-        QFETCH(int, missing);
-        QFETCH(int, expected);
-        QCOMPARE(fileErrorFromErrno(err, missing), expected);
-    }
-
-    void saveDialogThroughPrompter()
-    {
-        RecordingPrompter rec;
-        setPrompter(&rec);
-        CommonDialog cd;
-        cd.CancelError = true;
-        cd.DialogTitle = QStringLiteral("Save File As");
-        cd.FileName = QStringLiteral("/tmp/Text1.txt");
-        QCOMPARE(errorOf([&] { cd.ShowSave(); }), Err::DialogCancelled);
-        QCOMPARE(cd.FileName, QStringLiteral("/tmp/Text1.txt"));
-        rec.saveAnswers.append(QStringLiteral("/data/run.txt"));
-        cd.ShowSave();
-        QCOMPARE(cd.FileName, QStringLiteral("/data/run.txt"));
-        QCOMPARE(cd.FileTitle, QStringLiteral("run.txt"));
-        QCOMPARE(rec.saveRequests.size(), 2);
-        QCOMPARE(rec.saveRequests[0].title, QStringLiteral("Save File As"));
-        cd.CancelError = false;
-        QCOMPARE(errorOf([&] { cd.ShowSave(); }), 0);
-        setPrompter(nullptr);
-    }
-
-    void parsesSettings_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("baud");
-        QTest::newRow("9600") << "9600,n,8,1" << 9600;
-        QTest::newRow("38400") << "38400,n,8,1" << 38400;
-        QTest::newRow("k not converted") << "38.4k,n,8,1" << -1;
-        QTest::newRow("missing field") << "9600,n,8" << -1;
-        QTest::newRow("bad parity") << "9600,x,8,1" << -1;
-    }
-    void parsesSettings()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, baud);
-        int got = -1;
-        const int error = errorOf([&] { got = parseSettings(text).baud; });
-        QCOMPARE(got, baud);
-        QCOMPARE(error, baud < 0 ? Err::InvalidArgument : 0);
-        if (baud > 0)
-            QCOMPARE(settingsText(parseSettings(text)), text);
     }
 };
 

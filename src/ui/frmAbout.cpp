@@ -36,6 +36,8 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::MSWindowsFi
     lblVersion->setAccessibleName(QStringLiteral("Version"));
     lblCopy = label(QStringLiteral("Copyright"), "lblCopy", 2280, 840, 3375);
     Label4 = label(QStringLiteral("Revision"), "Label4", 2280, 1080, 615);
+    widenToFit(Label3); // free room up to the value labels
+    widenToFit(Label4);
     lblRevision = label(QStringLiteral("X"), "lblRevision", 3000, 1080, 1095);
     lblRevision->setAccessibleName(QStringLiteral("Revision"));
 

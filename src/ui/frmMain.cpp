@@ -104,10 +104,9 @@ void frmMain::buildControls()
                             QStringLiteral("optStatus(1)"), QStringLiteral("Closed"));
     placeTwips(optClosed, 840, 435, 800, 255);
     optClosed->setChecked(true);
-    // The design widths leave no room for the indicator's spacing in this style; widen the
-    // two buttons to their text (there is free room up to the baud rate list).
-    for (QWidget* option : {static_cast<QWidget*>(optOpen), static_cast<QWidget*>(optClosed)})
-        option->resize(qMax(option->width(), option->sizeHint().width()), option->height());
+    // There is free room up to the baud rate list.
+    widenToFit(optOpen);
+    widenToFit(optClosed);
     Label2 = named(new Label(QStringLiteral("Baud Rate"), Frame1), QStringLiteral("Label2"));
     placeTwips(Label2, 1800, 120, 975, 255);
     cmbBaud = named(new ComboBox(Frame1), QStringLiteral("cmbBaud"), QStringLiteral("Baud Rate"));
@@ -145,6 +144,7 @@ void frmMain::buildControls()
     chkCommand = named(new CheckBox(QStringLiteral("Enable Command Access"), Frame3),
                        QStringLiteral("chkCommand"), QStringLiteral("Enable Command Access"));
     placeTwips(chkCommand, 120, 200, 2175, 315);
+    widenToFit(chkCommand); // free room up to lblInfo
     lblInfo = named(new Label(QString(), Frame3), QStringLiteral("lblInfo"),
                     QStringLiteral("Command access state"));
     lblInfo->setFont(windowFont(true));

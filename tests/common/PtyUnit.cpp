@@ -70,22 +70,12 @@ int PtyUnit::baudRate() const
     struct termios t {};
     if (m_slave < 0 || tcgetattr(m_slave, &t) != 0)
         return -1;
-    switch (cfgetospeed(&t)) {
-    case B1200:
-        return 1200;
-    case B2400:
-        return 2400;
-    case B4800:
-        return 4800;
-    case B9600:
-        return 9600;
-    case B19200:
-        return 19200;
-    case B38400:
-        return 38400;
-    default:
-        return 0;
-    }
+    const std::pair<speed_t, int> speeds[] = {{B1200, 1200}, {B2400, 2400},   {B4800, 4800},
+                                              {B9600, 9600}, {B19200, 19200}, {B38400, 38400}};
+    for (const auto& [code, baud] : speeds)
+        if (cfgetospeed(&t) == code)
+            return baud;
+    return 0;
 }
 
 void PtyUnit::hangUp()

@@ -20,6 +20,8 @@ constexpr int twips(int value)
 }
 // Places a widget in its container, position and size given in twips.
 void placeTwips(QWidget* w, int left, int top, int width, int height);
+// Widens a control whose design width is too narrow for its caption in the window font.
+void widenToFit(QWidget* w);
 
 // OLE colours the program uses.
 namespace OleColor {
