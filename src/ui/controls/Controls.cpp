@@ -207,6 +207,8 @@ int TextBox::Length() const
 
 int TextBox::toDocument(int position, bool roundUp) const
 {
+    if (position >= Length()) // the end, where the receive path appends: no walk needed
+        return document()->characterCount() - 1;
     int terminal = 0, doc = 0;
     for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
         const int len = b.length() - 1;
