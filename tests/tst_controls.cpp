@@ -128,6 +128,30 @@ private slots:
         QCOMPARE(box.SelStart(), 10);
     }
 
+    void textBoxCollectsAppends()
+    {
+        TextBox box;
+        box.setText(QStringLiteral("ab"));
+        box.setSelStart(box.Length());
+        box.setSelText(QStringLiteral("c\r\n"));
+        box.setSelStart(box.Length());
+        box.setSelText(QStringLiteral("d"));
+        // Counted and read in place at once, laid out within the flush interval.
+        QCOMPARE(box.Length(), 6);
+        QCOMPARE(box.Text(), QStringLiteral("abc\r\nd"));
+        QCOMPARE(box.SelStart(), 6);
+        QCOMPARE(box.toPlainText(), QStringLiteral("ab"));
+        QTRY_COMPARE_WITH_TIMEOUT(box.toPlainText(), QStringLiteral("abc\nd"), 1000);
+        QCOMPARE(box.textCursor().position(), 5);
+        box.setSelStart(box.Length());
+        box.setSelText(QStringLiteral("e"));
+        box.setSelStart(1); // any other operation lays it out first
+        QCOMPARE(box.toPlainText(), QStringLiteral("abc\nde"));
+        QCOMPARE(box.SelStart(), 1);
+        QTest::keyClick(&box, Qt::Key_X); // the user types where the insertion point is
+        QCOMPARE(box.Text(), QStringLiteral("axbc\r\nde"));
+    }
+
     void labelColours()
     {
         Label label;

@@ -2,6 +2,7 @@
 
 #include "ui/runtime/RuntimeError.h"
 
+#include <QKeyEvent>
 #include <QSizeGrip>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -137,6 +138,9 @@ TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUndoRedoEnabled(false);
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(kFlushMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, &TextBox::flush);
     // The selection stays highlighted when the focus leaves the pane.
     QPalette pal = palette();
     pal.setColor(QPalette::Inactive, QPalette::Highlight,
@@ -187,27 +191,68 @@ QString TextBox::fromDisplay(const QString& shown)
     return out;
 }
 
+void TextBox::flush()
+{
+    m_flushTimer.stop();
+    if (m_pending.isEmpty())
+        return;
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(toDisplay(m_pending));
+    m_pending.clear();
+    setTextCursor(cursor); // the insertion point at the end, in view
+}
+
+void TextBox::keyPressEvent(QKeyEvent* event)
+{
+    flush();
+    m_atEnd = false; // the user moves the insertion point
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void TextBox::mousePressEvent(QMouseEvent* event)
+{
+    flush();
+    m_atEnd = false; // the user moves the insertion point
+    QPlainTextEdit::mousePressEvent(event);
+}
+
+void TextBox::inputMethodEvent(QInputMethodEvent* event)
+{
+    flush();
+    m_atEnd = false; // the user moves the insertion point
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
 QString TextBox::Text() const
 {
-    return fromDisplay(toPlainText());
+    return fromDisplay(toPlainText()) + m_pending;
 }
 
 void TextBox::setText(const QString& text)
 {
+    m_pending.clear();
+    m_flushTimer.stop();
+    m_atEnd = false;
     setPlainText(toDisplay(text));
     moveCursor(QTextCursor::Start);
 }
 
-int TextBox::Length() const
+int TextBox::documentLength() const
 {
     // Each block separator is one character in the document and two in the terminal's count.
     const QTextDocument* doc = document();
     return doc->characterCount() - 1 + doc->blockCount() - 1;
 }
 
+int TextBox::Length() const
+{
+    return documentLength() + int(m_pending.size());
+}
+
 int TextBox::toDocument(int position, bool roundUp) const
 {
-    if (position >= Length()) // the end, where the receive path appends: no walk needed
+    if (position >= documentLength()) // the end, where the receive path appends
         return document()->characterCount() - 1;
     int terminal = 0, doc = 0;
     for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
@@ -233,11 +278,20 @@ int TextBox::fromDocument(int position) const
 
 int TextBox::SelStart() const
 {
-    return fromDocument(textCursor().selectionStart());
+    return m_pending.isEmpty() ? fromDocument(textCursor().selectionStart()) : Length();
 }
 
 void TextBox::setSelStart(int start)
 {
+    if (start >= Length()) {
+        // At the end: appends may be collected; the cursor moves when they are laid out.
+        m_atEnd = true;
+        if (m_pending.isEmpty())
+            moveCursor(QTextCursor::End);
+        return;
+    }
+    flush();
+    m_atEnd = false;
     QTextCursor cursor = textCursor();
     cursor.setPosition(toDocument(qMax(0, start)));
     setTextCursor(cursor);
@@ -245,12 +299,16 @@ void TextBox::setSelStart(int start)
 
 int TextBox::SelLength() const
 {
+    if (!m_pending.isEmpty())
+        return 0;
     const QTextCursor cursor = textCursor();
     return fromDocument(cursor.selectionEnd()) - fromDocument(cursor.selectionStart());
 }
 
 void TextBox::setSelLength(int length)
 {
+    flush();
+    m_atEnd = false;
     QTextCursor cursor = textCursor();
     const int start = cursor.selectionStart();
     const int end = toDocument(fromDocument(start) + qMax(0, length), true);
@@ -261,11 +319,18 @@ void TextBox::setSelLength(int length)
 
 QString TextBox::SelText() const
 {
-    return fromDisplay(textCursor().selectedText());
+    return m_pending.isEmpty() ? fromDisplay(textCursor().selectedText()) : QString();
 }
 
 void TextBox::setSelText(const QString& text)
 {
+    if (m_atEnd) {
+        m_pending += text;
+        if (!m_flushTimer.isActive())
+            m_flushTimer.start();
+        return;
+    }
+    flush();
     QTextCursor cursor = textCursor();
     if (text.isEmpty())
         cursor.removeSelectedText();

@@ -122,9 +122,14 @@ private:
 // The terminal pane. Its text is counted as the terminal counts it: a line break is two
 // characters (CR LF) and every other character is one. Control characters are shown with a
 // visible stand-in of one character; a tab shows as a tab.
+//
+// Text appended at the end is collected and laid out at most every kFlushMs: laying out a long
+// line again for each small append would otherwise cost about a millisecond each time. Every
+// operation sees the collected text as if it were in place.
 class TextBox : public QPlainTextEdit {
     Q_OBJECT
 public:
+    static constexpr int kFlushMs = 20;
     explicit TextBox(QWidget* parent = nullptr);
     QString Text() const;
     void setText(const QString& text);
@@ -140,9 +145,22 @@ public:
     static QString toDisplay(const QString& text);
     static QString fromDisplay(const QString& shown);
 
+    // Puts the collected text into the document now.
+    void flush();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+
 private:
     int toDocument(int position, bool roundUp = false) const;
     int fromDocument(int position) const;
+    int documentLength() const;
+
+    QString m_pending;    // appended at the end, not yet in the document (terminal form)
+    bool m_atEnd = false; // the insertion point was put at the end with nothing selected
+    QTimer m_flushTimer;
 };
 
 // A status bar with panels found by key.
