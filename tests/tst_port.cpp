@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 #include "TestWindow.h"
 #include "port/PortHandlers.h"
+#include "port/PortMap.h"
 #include "ui/runtime/RuntimeError.h"
 
 #include <QFile>
@@ -102,7 +103,7 @@ private slots:
         if (failure == QLatin1String("missing"))
             w.fake->present = {QStringLiteral("elsewhere")};
         else if (failure == QLatin1String("busy"))
-            w.fake->busy = {MSComm::devicePath(action == QLatin1String("port") ? 2 : 1)};
+            w.fake->busy = {portDevicePath(action == QLatin1String("port") ? 2 : 1)};
         else if (failure == QLatin1String("close"))
             w.fake->failCloseWith = Err::ApplyStateFailed;
         else
@@ -198,6 +199,18 @@ private slots:
         unit5.send("from five\r\n");
         QTRY_COMPARE_WITH_TIMEOUT(w->txtTerm->Text(), QStringLiteral("from five\r\n"), 5000);
         QVERIFY(w.prompter.messages.isEmpty());
+    }
+
+    void fakeUnplugWhileOpen()
+    {
+        LoadedWindow w;
+        w.open();
+        w.fake->inject("kept\r");
+        w.fake->unplug();
+        QTRY_COMPARE(w.prompter.messages.size(), 1); // the reaction is queued
+        QCOMPARE(w.prompter.messages[0].title, QStringLiteral("Error reading comm port!"));
+        QVERIFY(w->optStatus->Value(1) && !w->MSComm1->PortOpen() && !w.clockRunning());
+        QCOMPARE(w->txtTerm->Text(), QStringLiteral("kept\r\n"));
     }
 
     void deviceLostWhileOpen()

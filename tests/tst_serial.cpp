@@ -25,7 +25,7 @@ private slots:
         c.comm.setCommPort(2);
         c.comm.setSettings(QStringLiteral("19200,n,8,1"));
         c.comm.setPortOpen(true);
-        QCOMPARE(c.fake->openedPath, MSComm::devicePath(2));
+        QCOMPARE(c.fake->openedPath, portDevicePath(2));
         QCOMPARE(c.fake->settings.baud, 19200);
         QCOMPARE(errorOf([&] { c.comm.setCommPort(3); }), Err::PortBusy);
         c.fake->inject("hello");

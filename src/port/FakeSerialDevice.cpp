@@ -36,7 +36,6 @@ void FakeSerialDevice::open(const QString& path, const PortSettings& s)
     apply(s);
     m_open = true;
     openedPath = path;
-    ++openCount;
 }
 
 void FakeSerialDevice::close()

@@ -22,7 +22,6 @@ public:
     QString openedPath;
     PortSettings settings;
     QByteArray written;
-    int openCount = 0;
 
     // Queues bytes as arrived from the line and reports them.
     void inject(const QByteArray& bytes);

@@ -48,7 +48,7 @@ void MSComm::setPortOpen(bool open)
     }
     if (PortOpen())
         throw RuntimeError(Err::PortBusy);
-    m_device->open(devicePath(m_commPort), m_settings);
+    m_device->open(portDevicePath(m_commPort), m_settings);
 }
 
 int MSComm::InBufferCount() const
@@ -85,11 +85,6 @@ void MSComm::raiseReceiveIfWaiting()
 {
     if (PortOpen() && m_device->bytesAvailable() > 0)
         raise(CommEv::Receive);
-}
-
-QString MSComm::devicePath(int port)
-{
-    return portDevicePath(port);
 }
 
 void MSComm::raise(int code)

@@ -50,8 +50,6 @@ public:
 
     // Raises one receive event when bytes are waiting on the open port.
     void raiseReceiveIfWaiting();
-    // The device path that port n maps to.
-    static QString devicePath(int port);
     SerialDevice& device() { return *m_device; }
 
 signals:

@@ -4,6 +4,7 @@
 #include "StartUp.h"
 
 #include "MSComm.h"
+#include "PortMap.h"
 #include "core/Globals.h"
 #include "ui/frmMain.h"
 #include "ui/runtime/AppInfo.h"
@@ -77,7 +78,7 @@ void frmMain::Form_Load()
             cmbComm->RemoveItem(kept);
     }
     for (int i = 0; i < cmbComm->ListCount(); ++i)
-        cmbComm->setItemData(i, MSComm::devicePath(cmbComm->List(i).toInt()), Qt::ToolTipRole);
+        cmbComm->setItemData(i, portDevicePath(cmbComm->List(i).toInt()), Qt::ToolTipRole);
 
     if (kept > 0) {
         cmbComm->setListIndex(0);
