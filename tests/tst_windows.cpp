@@ -3,11 +3,24 @@
 #include "ui/frmDialog.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QDir>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
 
 namespace {
+// One control as a screen reader sees it.
+struct ScreenReaderRow {
+    const char* window;
+    const char* control;
+    QAccessible::Role role;
+    QString name;
+    QString changedTo; // a new caption or selection, when given
+    QString labelledBy;
+};
+
 void saveShot(QWidget* w, const QString& name)
 {
     const QString dir = qEnvironmentVariable("BRENIX_SCREENSHOT_DIR");
@@ -84,9 +97,195 @@ private slots:
             next = next->nextInFocusChain();
         } while (next != w->cmbComm && chain.size() < 20);
         QCOMPARE(chain, expected);
-        for (QWidget* control : expected)
-            QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(control->objectName()));
-        QVERIFY(!w->lblInfo->accessibleName().isEmpty());
+    }
+
+    // What a screen reader is told of each control: its role, its name (a label's name is its
+    // caption, also after a change), what labels it.
+    void screenReaderView_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("changedTo"); // a new caption or selection, when given
+        QTest::addColumn<QString>("labelledBy");
+        for (const ScreenReaderRow& r : screenReaderTable())
+            QTest::addRow("%s.%s", r.window, r.control)
+                << QString::fromLatin1(r.window) << QString::fromLatin1(r.control) << int(r.role)
+                << r.name << r.changedTo << r.labelledBy;
+    }
+
+    // Every control of the three windows has its row in the table.
+    void screenReaderTableCoversEveryControl()
+    {
+        TestWindow main;
+        frmDialog dialog(main.window.get());
+        frmAbout about(main.window.get());
+        const std::pair<const char*, QWidget*> windows[] = {
+            {"frmMain", main.window.get()}, {"frmDialog", &dialog}, {"frmAbout", &about}};
+        QStringList missing;
+        for (const auto& [name, window] : windows)
+            for (QWidget* w : window->findChildren<QWidget*>()) {
+                const QString control = w->objectName();
+                if (control.isEmpty() || control.startsWith(QLatin1String("qt_")) ||
+                    control == QLatin1String("client") ||
+                    (w->window() != window && !qobject_cast<QMenu*>(w)))
+                    continue;
+                const auto table = screenReaderTable();
+                if (std::none_of(table.begin(), table.end(), [&](const ScreenReaderRow& r) {
+                        return r.window == QLatin1String(name) && r.control == control;
+                    }))
+                    missing << QLatin1String(name) + u'.' + control;
+            }
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(u' ')));
+    }
+
+    static QList<ScreenReaderRow> screenReaderTable()
+    {
+        QList<ScreenReaderRow> rows;
+        const auto row = [&rows](const char* window, const char* control, QAccessible::Role role,
+                                 const QString& name, const QString& changedTo = QString(),
+                                 const QString& labelledBy = QString()) {
+            rows.append({window, control, role, name, changedTo, labelledBy});
+        };
+        const QString markup = QStringLiteral("/tmp/<b>bold</b> & <font color=red>x</font>/");
+        using A = QAccessible;
+        row("frmMain", "mnuFile", A::PopupMenu, QString()); // named by its bar item
+        row("frmMain", "mnuEdit", A::PopupMenu, QString()); // named by its bar item
+        row("frmMain", "mnuHelp", A::PopupMenu, QString()); // named by its bar item
+        row("frmMain", "Frame1", A::Border, QString());
+        row("frmMain", "Label1", A::StaticText, QStringLiteral("Port"));
+        row("frmMain", "cmbComm", A::ComboBox, QString(), QStringLiteral("3"));
+        row("frmMain", "optStatus(0)", A::RadioButton, QStringLiteral("Open"));
+        row("frmMain", "optStatus(1)", A::RadioButton, QStringLiteral("Closed"));
+        row("frmMain", "Label2", A::StaticText, QStringLiteral("Baud Rate"));
+        row("frmMain", "cmbBaud", A::ComboBox, QString(), QStringLiteral("9600"));
+        row("frmMain", "Frame2", A::Border, QString());
+        row("frmMain", "Label3", A::StaticText, QStringLiteral("Save Path"));
+        row("frmMain", "lblPath", A::StaticText, QStringLiteral("Desktop"), markup,
+            QStringLiteral("Save Path"));
+        row("frmMain", "btnChange", A::Button, QStringLiteral("Change"));
+        row("frmMain", "Label4", A::StaticText, QStringLiteral("File Name"));
+        row("frmMain", "lblFile", A::StaticText, QStringLiteral("Text1.txt"),
+            QStringLiteral("<i>a&b</i>.txt"), QStringLiteral("File Name"));
+        row("frmMain", "btnSave", A::Button, QStringLiteral("Save To File"),
+            QStringLiteral("Close File"));
+        row("frmMain", "Frame3", A::Border, QString());
+        row("frmMain", "chkCommand", A::CheckBox, QStringLiteral("Enable Command Access"));
+        row("frmMain", "lblInfo", A::StaticText, QString(),
+            QStringLiteral("Cycle power on the Brenix unit."));
+        row("frmMain", "txtTerm", A::EditableText, QStringLiteral("Terminal"));
+        row("frmMain", "sbStatus", A::StatusBar, QString());
+        row("frmMain", "Status", A::StaticText, QStringLiteral("Input: Not Receiving"),
+            QStringLiteral("Input: Receiving"));
+        row("frmMain", "Settings", A::StaticText, QStringLiteral("Settings:"),
+            QStringLiteral("Settings: 9600,n,8,1"));
+        row("frmMain", "Time", A::StaticText, QStringLiteral("00:00:00"),
+            QStringLiteral("00:00:05 "));
+        row("frmDialog", "Label1", A::StaticText,
+            QStringLiteral("A file by this name already exists in the location you have "
+                           "chosen.  What would you like to do?"));
+        row("frmDialog", "Image1", A::Graphic, QStringLiteral("Warning"));
+        row("frmDialog", "lblMessage", A::StaticText, QString(), markup);
+        row("frmDialog", "btnAdd", A::Button, QStringLiteral("Add Numbers"));
+        row("frmDialog", "btnAppend", A::Button, QStringLiteral("Append"));
+        row("frmDialog", "btnOverwrite", A::Button, QStringLiteral("Overwrite"));
+        row("frmDialog", "btnCancel", A::Button, QStringLiteral("Cancel"));
+        row("frmAbout", "Image1", A::Graphic, QStringLiteral("Brenix logo"));
+        row("frmAbout", "Label1", A::StaticText, QStringLiteral("Brenix Industries, Inc."));
+        row("frmAbout", "lblApp", A::StaticText, QStringLiteral("Application"),
+            QStringLiteral("Brenix Terminal"));
+        row("frmAbout", "Label3", A::StaticText, QStringLiteral("Version"));
+        row("frmAbout", "lblVersion", A::StaticText, QStringLiteral("X.x"), QStringLiteral("1.0"),
+            QStringLiteral("Version"));
+        row("frmAbout", "lblCopy", A::StaticText, QStringLiteral("Copyright"),
+            QStringLiteral("Copyright \u00a9 2026-2026 Brenix Industries, Inc."));
+        row("frmAbout", "Label4", A::StaticText, QStringLiteral("Revision"));
+        row("frmAbout", "lblRevision", A::StaticText, QStringLiteral("X"), QStringLiteral("0"),
+            QStringLiteral("Revision"));
+        row("frmAbout", "btnClose", A::Button, QStringLiteral("OK"));
+        return rows;
+    }
+
+    void screenReaderView()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, control);
+        QFETCH(int, role);
+        QFETCH(QString, name);
+        QFETCH(QString, changedTo);
+        QFETCH(QString, labelledBy);
+        TestWindow main;
+        frmDialog dialog(main.window.get());
+        frmAbout about(main.window.get());
+        QWidget* top = window == QLatin1String("frmMain") ? static_cast<QWidget*>(main.window.get())
+                       : window == QLatin1String("frmDialog") ? static_cast<QWidget*>(&dialog)
+                                                              : &about;
+        QWidget* w = top->findChild<QWidget*>(control);
+        QVERIFY(w);
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
+        QVERIFY(iface);
+        QCOMPARE(int(iface->role()), role);
+        QCOMPARE(iface->text(QAccessible::Name), name);
+
+        if (!labelledBy.isEmpty()) {
+            QStringList labels;
+            for (const auto& [other, relation] : iface->relations(QAccessible::Label))
+                labels << other->text(QAccessible::Name);
+            QCOMPARE(labels, QStringList{labelledBy});
+        }
+        if (auto* option = qobject_cast<OptionButton*>(w))
+            QCOMPARE(iface->state().checked, option->isChecked());
+        if (qobject_cast<TextBox*>(w))
+            QVERIFY(iface->textInterface());
+        if (auto* bar = qobject_cast<StatusBar*>(w)) {
+            QCOMPARE(iface->childCount(), 3);
+            for (int i = 0; i < 3; ++i) {
+                QCOMPARE(iface->child(i)->object(), bar->panelList().at(i));
+                QCOMPARE(iface->child(i)->role(), QAccessible::StaticText);
+            }
+        }
+
+        if (changedTo.isEmpty())
+            return;
+        // Qt announces a caption change by a name-change event only while the control has no
+        // accessible name of its own, which would also hide the caption.
+        QVERIFY(w->accessibleName().isEmpty());
+        if (auto* label = qobject_cast<Label*>(w))
+            label->setCaption(changedTo);
+        else if (auto* panel = qobject_cast<QLabel*>(w))
+            panel->setText(changedTo);
+        else if (auto* combo = qobject_cast<QComboBox*>(w))
+            combo->setCurrentIndex(combo->findText(changedTo));
+        else if (auto* button = qobject_cast<QAbstractButton*>(w))
+            button->setText(changedTo);
+        QCOMPARE(iface->text(QAccessible::Name), changedTo);
+    }
+
+    // Text from outside (a path, a file name, a device) in a tooltip shows its tags as they stand.
+    void toolTipsShowPlainText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("bold and colour") << QStringLiteral("/p/<b>x</b><font color=red>r</font>");
+        QTest::newRow("image") << QStringLiteral("<img src=\"/etc/passwd\">");
+        QTest::newRow("entities and breaks") << QStringLiteral("a &amp; b<br>c  d");
+        QTest::newRow("plain") << QStringLiteral("Text1.txt");
+    }
+    void toolTipsShowPlainText()
+    {
+        QFETCH(QString, text);
+        Label label;
+        label.setToolTipText(text);
+        QCOMPARE(label.ToolTipText(), text);
+        QTextDocument shown;
+        if (Qt::mightBeRichText(label.toolTip()))
+            shown.setHtml(label.toolTip());
+        else
+            shown.setPlainText(label.toolTip());
+        QCOMPARE(shown.toPlainText(), text);
+        QVERIFY(shown.allFormats().size() > 0);
+        for (const QTextFormat& f : shown.allFormats())
+            QVERIFY(!f.isImageFormat() && !f.toCharFormat().font().bold());
     }
 
     void secondaryWindows()

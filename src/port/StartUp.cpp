@@ -6,6 +6,7 @@
 #include "MSComm.h"
 #include "PortMap.h"
 #include "core/Globals.h"
+#include "ui/controls/Accessibility.h"
 #include "ui/frmMain.h"
 #include "ui/runtime/AppInfo.h"
 #include "ui/runtime/Prompter.h"
@@ -78,7 +79,8 @@ void frmMain::Form_Load()
             cmbComm->RemoveItem(kept);
     }
     for (int i = 0; i < cmbComm->ListCount(); ++i)
-        cmbComm->setItemData(i, portDevicePath(cmbComm->List(i).toInt()), Qt::ToolTipRole);
+        cmbComm->setItemData(i, plainToolTip(portDevicePath(cmbComm->List(i).toInt())),
+                             Qt::ToolTipRole);
 
     if (kept > 0) {
         cmbComm->setListIndex(0);

@@ -33,13 +33,14 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::MSWindowsFi
     lblApp = label(QStringLiteral("Application"), "lblApp", 2280, 360, 2295);
     Label3 = label(QStringLiteral("Version"), "Label3", 2280, 600, 615);
     lblVersion = label(QStringLiteral("X.x"), "lblVersion", 3000, 600, 1095);
-    lblVersion->setAccessibleName(QStringLiteral("Version"));
     lblCopy = label(QStringLiteral("Copyright"), "lblCopy", 2280, 840, 3375);
     Label4 = label(QStringLiteral("Revision"), "Label4", 2280, 1080, 615);
     widenToFit(Label3); // free room up to the value labels
     widenToFit(Label4);
     lblRevision = label(QStringLiteral("X"), "lblRevision", 3000, 1080, 1095);
-    lblRevision->setAccessibleName(QStringLiteral("Revision"));
+
+    Label3->setBuddy(lblVersion);
+    Label4->setBuddy(lblRevision);
 
     btnClose = new QPushButton(QStringLiteral("OK"), this);
     btnClose->setObjectName(QStringLiteral("btnClose"));

@@ -28,7 +28,6 @@ frmDialog::frmDialog(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::MSWindows
     lblMessage->setObjectName(QStringLiteral("lblMessage"));
     lblMessage->setWordWrap(true);
     lblMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lblMessage->setAccessibleName(QStringLiteral("Message"));
     placeTwips(lblMessage, 840, 600, 5415, 855);
 
     auto button = [this](const char* caption, const char* name, int left) {

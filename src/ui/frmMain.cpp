@@ -90,18 +90,18 @@ void frmMain::buildControls()
     Label1 = named(new Label(QStringLiteral("Port"), Frame1), QStringLiteral("Label1"));
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     placeTwips(Label1, 120, 120, 615, 255);
-    cmbComm = named(new ComboBox(Frame1), QStringLiteral("cmbComm"), QStringLiteral("Port"));
+    cmbComm = named(new ComboBox(Frame1), QStringLiteral("cmbComm"));
     for (int port = 1; port <= 16; ++port)
         cmbComm->AddItem(QString::number(port));
     cmbComm->setCurrentIndex(-1);
     placeTwips(cmbComm, 120, 360, 615, 315);
     optStatus = new OptionArray(this);
     optStatus->setObjectName(QStringLiteral("optStatus"));
-    auto* optOpen = named(optStatus->add(QStringLiteral("Open"), Frame1),
-                          QStringLiteral("optStatus(0)"), QStringLiteral("Open"));
+    auto* optOpen =
+        named(optStatus->add(QStringLiteral("Open"), Frame1), QStringLiteral("optStatus(0)"));
     placeTwips(optOpen, 840, 160, 735, 255);
-    auto* optClosed = named(optStatus->add(QStringLiteral("Closed"), Frame1),
-                            QStringLiteral("optStatus(1)"), QStringLiteral("Closed"));
+    auto* optClosed =
+        named(optStatus->add(QStringLiteral("Closed"), Frame1), QStringLiteral("optStatus(1)"));
     placeTwips(optClosed, 840, 435, 800, 255);
     optClosed->setChecked(true);
     // There is free room up to the baud rate list.
@@ -109,7 +109,7 @@ void frmMain::buildControls()
     widenToFit(optClosed);
     Label2 = named(new Label(QStringLiteral("Baud Rate"), Frame1), QStringLiteral("Label2"));
     placeTwips(Label2, 1800, 120, 975, 255);
-    cmbBaud = named(new ComboBox(Frame1), QStringLiteral("cmbBaud"), QStringLiteral("Baud Rate"));
+    cmbBaud = named(new ComboBox(Frame1), QStringLiteral("cmbBaud"));
     for (const char* baud : {"1200", "2400", "4800", "9600", "19.2k", "38.4k"})
         cmbBaud->AddItem(QLatin1String(baud));
     cmbBaud->setCurrentIndex(-1);
@@ -120,33 +120,32 @@ void frmMain::buildControls()
     Frame2->setAutoFillBackground(true); // it lies over the right edge of Frame1
     Label3 = named(new Label(QStringLiteral("Save Path"), Frame2), QStringLiteral("Label3"));
     placeTwips(Label3, 120, 180, 855, 255);
-    lblPath = named(new Label(QStringLiteral("Desktop"), Frame2), QStringLiteral("lblPath"),
-                    QStringLiteral("Save Path"));
+    lblPath = named(new Label(QStringLiteral("Desktop"), Frame2), QStringLiteral("lblPath"));
     lblPath->setToolTipText(QStringLiteral("Desktop"));
     lblPath->setBorder();
     placeTwips(lblPath, 960, 165, 975, 255);
-    btnChange = named(new QPushButton(QStringLiteral("Change"), Frame2),
-                      QStringLiteral("btnChange"), QStringLiteral("Change"));
+    btnChange =
+        named(new QPushButton(QStringLiteral("Change"), Frame2), QStringLiteral("btnChange"));
     placeTwips(btnChange, 2040, 165, 1095, 255);
     Label4 = named(new Label(QStringLiteral("File Name"), Frame2), QStringLiteral("Label4"));
     placeTwips(Label4, 120, 495, 855, 255);
-    lblFile = named(new Label(QStringLiteral("Text1.txt"), Frame2), QStringLiteral("lblFile"),
-                    QStringLiteral("File Name"));
+    lblFile = named(new Label(QStringLiteral("Text1.txt"), Frame2), QStringLiteral("lblFile"));
     lblFile->setToolTipText(QStringLiteral("Text1.txt"));
     lblFile->setBorder();
     placeTwips(lblFile, 960, 480, 975, 255);
-    btnSave = named(new QPushButton(QStringLiteral("Save To File"), Frame2),
-                    QStringLiteral("btnSave"), QStringLiteral("Save To File"));
+    btnSave =
+        named(new QPushButton(QStringLiteral("Save To File"), Frame2), QStringLiteral("btnSave"));
     placeTwips(btnSave, 2040, 480, 1095, 255);
 
     Frame3 = named(makeFrame(client), QStringLiteral("Frame3"));
     placeTwips(Frame3, 120, 720, 6135, 615);
     chkCommand = named(new CheckBox(QStringLiteral("Enable Command Access"), Frame3),
-                       QStringLiteral("chkCommand"), QStringLiteral("Enable Command Access"));
+                       QStringLiteral("chkCommand"));
     placeTwips(chkCommand, 120, 200, 2175, 315);
     widenToFit(chkCommand); // free room up to lblInfo
-    lblInfo = named(new Label(QString(), Frame3), QStringLiteral("lblInfo"),
-                    QStringLiteral("Command access state"));
+    lblInfo = named(new Label(QString(), Frame3), QStringLiteral("lblInfo"));
+    // Said after the caption, which is the instruction itself.
+    lblInfo->setAccessibleDescription(QStringLiteral("Command access state"));
     lblInfo->setFont(windowFont(true));
     lblInfo->setBorder();
     lblInfo->setBackColor(OleColor::ButtonFace);
@@ -163,6 +162,11 @@ void frmMain::buildControls()
     sbStatus->addPanel(QStringLiteral("Settings"), QStringLiteral("Settings:"), 1605, 1600, false);
     sbStatus->addPanel(QStringLiteral("Time"), QStringLiteral("00:00:00"), 1005, 1000, false);
     client->dockBottom(sbStatus);
+
+    // Caption labels point at the value they name (a labelled-by relation). The lists are left
+    // out: Qt would then name them by the caption instead of their current selection.
+    Label3->setBuddy(lblPath);
+    Label4->setBuddy(lblFile);
 
     // Tab order: the port list, the option buttons, the baud list, the two buttons, the pane,
     // the check box. Labels and frames take no focus.

@@ -1,5 +1,7 @@
 #include "Controls.h"
 
+#include "Accessibility.h"
+
 #include "ui/runtime/RuntimeError.h"
 
 #include <QKeyEvent>
@@ -44,6 +46,11 @@ void ComboBox::RemoveItem(int index)
 
 // OptionArray ------------------------------------------------------------------------------
 
+OptionButton::OptionButton(const QString& caption, QWidget* parent) : QRadioButton(caption, parent)
+{
+    installAccessibility();
+}
+
 OptionButton* OptionArray::add(const QString& caption, QWidget* container)
 {
     auto* button = new OptionButton(caption, container);
@@ -81,6 +88,7 @@ CheckBox::CheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption,
 
 Label::Label(const QString& caption, QWidget* parent) : QLabel(caption, parent)
 {
+    installAccessibility();
     setAutoFillBackground(true);
     setTextFormat(Qt::PlainText);
 }
@@ -98,6 +106,12 @@ void Label::setBackColor(quint32 ole)
     }
     pal.setColor(QPalette::Window, color);
     setPalette(pal);
+}
+
+void Label::setToolTipText(const QString& tip)
+{
+    m_toolTip = tip;
+    setToolTip(plainToolTip(tip));
 }
 
 void Label::setBorder()
@@ -343,6 +357,7 @@ void TextBox::setSelText(const QString& text)
 
 StatusBar::StatusBar(QWidget* parent) : QFrame(parent), m_layout(new QHBoxLayout(this))
 {
+    installAccessibility();
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_layout->setSpacing(2);
     m_layout->addWidget(new QSizeGrip(this), 0, Qt::AlignRight | Qt::AlignBottom);
@@ -360,7 +375,6 @@ QLabel* StatusBar::addPanel(const QString& key, const QString& text, int width, 
         panel->resize(twips(width), panel->height());
     else
         panel->setFixedWidth(twips(width));
-    panel->setAccessibleName(key);
     // Panels stand left to right before the size grip; the first takes any extra width.
     m_layout->insertWidget(int(m_panels.size()), panel, stretch ? 1 : 0);
     m_panels.append({key, panel});
@@ -373,6 +387,14 @@ QLabel* StatusBar::Panels(const QString& key) const
         if (k == key)
             return panel;
     throw RuntimeError(Err::InvalidArgument);
+}
+
+QList<QLabel*> StatusBar::panelList() const
+{
+    QList<QLabel*> panels;
+    for (const auto& entry : m_panels)
+        panels.append(entry.second);
+    return panels;
 }
 
 // ClientArea -------------------------------------------------------------------------------

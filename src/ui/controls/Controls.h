@@ -49,7 +49,7 @@ signals:
 class OptionButton : public QRadioButton {
     Q_OBJECT
 public:
-    using QRadioButton::QRadioButton;
+    OptionButton(const QString& caption, QWidget* parent);
 
 protected:
     void nextCheckState() override {}
@@ -92,8 +92,9 @@ public:
     explicit Label(const QString& caption = QString(), QWidget* parent = nullptr);
     QString Caption() const { return text(); }
     void setCaption(const QString& caption) { setText(caption); }
-    QString ToolTipText() const { return toolTip(); }
-    void setToolTipText(const QString& tip) { setToolTip(tip); }
+    QString ToolTipText() const { return m_toolTip; }
+    // Shown as it stands, never as markup.
+    void setToolTipText(const QString& tip);
     quint32 BackColor() const { return m_backColor; }
     void setBackColor(quint32 ole);
     // A single-line border, as the value labels have.
@@ -101,6 +102,7 @@ public:
 
 private:
     quint32 m_backColor = OleColor::ButtonFace;
+    QString m_toolTip;
 };
 
 // A timer with Interval and Enabled. Enabling a running timer keeps its countdown.
@@ -173,6 +175,8 @@ public:
                      bool stretch);
     // The panel with this key; error 5 for an unknown key.
     QLabel* Panels(const QString& key) const;
+    // The panels, left to right.
+    QList<QLabel*> panelList() const;
 
 private:
     QList<std::pair<QString, QLabel*>> m_panels;

@@ -33,6 +33,7 @@ void QtPrompter::msgBox(const QString& text, int style, const QString& title)
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(icon, title, shown, QMessageBox::Ok, dialogParent());
+    box.setTextFormat(Qt::PlainText); // texts carry paths and port names
     box.exec();
 }
 
