@@ -5,9 +5,9 @@
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/receive-bench
 
+#include "FakeSerialDevice.h"
 #include "capture/CaptureFile.h"
 #include "core/Globals.h"
-#include "port/FakeSerialDevice.h"
 #include "port/MSComm.h"
 #include "ui/frmMain.h"
 

@@ -1,5 +1,5 @@
+#include "runtime/RuntimeError.h"
 #include "ui/controls/Controls.h"
-#include "ui/runtime/RuntimeError.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -126,6 +126,31 @@ private slots:
         box.setSelText(QStringLiteral("\r\ngh"));
         QCOMPARE(box.Text(), QStringLiteral("cd\r\nef\r\ngh"));
         QCOMPARE(box.SelStart(), 10);
+    }
+
+    // Cutting the pane's first characters never leaves half a line break behind.
+    void textBoxCutKeepsLineBreaksWhole_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("cut");
+        QTest::addColumn<QString>("left");
+        QTest::newRow("cut ends before CR") << "ab\r\ncd" << 2 << "\r\ncd";
+        QTest::newRow("cut ends between CR and LF") << "ab\r\ncd" << 3 << "cd";
+        QTest::newRow("cut ends after LF") << "ab\r\ncd" << 4 << "cd";
+        QTest::newRow("trim chunk between CR and LF")
+            << (QString(1499, u'x') + "\r\n" + QString(2600, u'y')) << 1500 << QString(2600, u'y');
+    }
+    void textBoxCutKeepsLineBreaksWhole()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, cut);
+        QFETCH(QString, left);
+        TextBox box;
+        box.setText(text);
+        box.setSelStart(0);
+        box.setSelLength(cut);
+        box.setSelText(QString());
+        QCOMPARE(box.Text(), left);
     }
 
     void textBoxCollectsAppends()

@@ -1,9 +1,8 @@
 #include "PtyUnit.h"
 #include "TestSupport.h"
 #include "TestWindow.h"
-#include "port/PortHandlers.h"
 #include "port/PortMap.h"
-#include "ui/runtime/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -150,30 +149,6 @@ private slots:
         QCOMPARE(w->MSComm1->Settings(), settings);
         QVERIFY(!w->MSComm1->PortOpen());
         QVERIFY(w.prompter.messages.isEmpty());
-    }
-
-    void baudValue_data()
-    {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("plain") << "9600"
-                               << "9600";
-        QTest::newRow("19.2k") << "19.2k"
-                               << "19200";
-        QTest::newRow("38.4k") << "38.4k"
-                               << "38400";
-        QTest::newRow("whole k") << "115k"
-                                 << "115000";
-        QTest::newRow("upper-case K is no k") << "2.4K"
-                                              << "2.4K";
-        QTest::newRow("no number") << "k"
-                                   << "0";
-    }
-    void baudValue()
-    {
-        QFETCH(QString, item);
-        QFETCH(QString, value);
-        QCOMPARE(baudSettingValue(item), value);
     }
 
     void changesWhileOpenOnRealLines()

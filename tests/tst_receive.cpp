@@ -1,9 +1,8 @@
 #include "PtyUnit.h"
 #include "TestSupport.h"
 #include "TestWindow.h"
-#include "core/ActivityTimers.h"
-#include "ui/runtime/CodePage.h"
-#include "ui/runtime/RuntimeError.h"
+#include "runtime/CodePage.h"
+#include "runtime/RuntimeError.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -31,28 +30,6 @@ struct OpenWindow : TestWindow {
 class TestReceive : public QObject {
     Q_OBJECT
 private slots:
-    void lineEnds_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QByteArray>("shown"); // in the pane and the capture file alike
-        QTest::newRow("CR LF") << QByteArray("A\r\nB\r\n") << QByteArray("A\r\nB\r\n");
-        QTest::newRow("LF only runs together") << QByteArray("A\nB") << QByteArray("AB");
-        QTest::newRow("CR CR") << QByteArray("\r\r") << QByteArray("\r\n\r\n");
-        QTest::newRow("lone CR") << QByteArray("x\ry") << QByteArray("x\r\ny");
-        QTest::newRow("NUL kept") << QByteArray("a\0b", 3) << QByteArray("a\0b", 3);
-    }
-    void lineEnds()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QByteArray, shown);
-        QTemporaryDir dir;
-        OpenWindow w;
-        w.startCapture(dir.filePath(QStringLiteral("c.txt")));
-        w.receive(bytes);
-        QCOMPARE(w->txtTerm->Text(), CodePage::toString(shown));
-        QCOMPARE(fileContents(dir.filePath(QStringLiteral("c.txt"))), shown);
-    }
-
     void everyByteOnPtyReachesPaneAndFile()
     {
         PtyUnit unit;
@@ -78,27 +55,6 @@ private slots:
         QCOMPARE(w->txtTerm->Length(), 256);
         QCOMPARE(CodePage::toBytes(w->txtTerm->Text()).left(13), expected.left(13));
         QCOMPARE(w.panel(QStringLiteral("Status")), QStringLiteral("Input: Saving to file"));
-    }
-
-    void lineSplitOverEventsCompletesOnce()
-    {
-        OpenWindow w;
-        w.receive("AB");
-        QCOMPARE(w->strLineBuf, QStringLiteral("AB"));
-        w.receive("C\r\nD");
-        QCOMPARE(w->strLineBuf, QStringLiteral("D"));
-        QCOMPARE(w->txtTerm->Text(), QStringLiteral("ABC\r\nD"));
-    }
-
-    void lineBufferIsBounded()
-    {
-        OpenWindow w;
-        const int line = frmMain::kLineBufferLimit + 100;
-        w.receive(QByteArray(line, 'x'));
-        QCOMPARE(w->strLineBuf.size(), frmMain::kLineBufferLimit);
-        QCOMPARE(w->txtTerm->Length(), line); // the rest of the line is still shown
-        w.receive("\r");
-        QVERIFY(w->strLineBuf.isEmpty());
     }
 
     void eventAllowance()
@@ -135,10 +91,7 @@ private slots:
         QTest::addColumn<int>("before");
         QTest::addColumn<int>("after");
         QTest::newRow("4000 untouched") << 4000 << 4001;
-        QTest::newRow("4001 loses 1500") << 4001 << 2502;
-        QTest::newRow("5500 loses 1500") << 5500 << 4001;
         QTest::newRow("5501 loses 3000") << 5501 << 2502;
-        QTest::newRow("100000 loses 96000") << 100000 << 4001;
     }
     void paneTrimming()
     {
@@ -212,22 +165,6 @@ private slots:
         Globals::Delay(0);
         Globals::Delay(-5);
         QVERIFY(clock.elapsed() < 50);
-    }
-
-    void elapsedTimeText_data()
-    {
-        QTest::addColumn<qint64>("ms");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("start") << qint64(0) << "00:00:00 ";
-        QTest::newRow("just under a second") << qint64(999) << "00:00:00 ";
-        QTest::newRow("mixed") << qint64((3600 + 2 * 60 + 3) * 1000) << "01:02:03 ";
-        QTest::newRow("25 hours") << qint64(25 * 3600 * 1000) << "01:00:00 ";
-    }
-    void elapsedTimeText()
-    {
-        QFETCH(qint64, ms);
-        QFETCH(QString, text);
-        QCOMPARE(elapsedText(ms), text);
     }
 };
 

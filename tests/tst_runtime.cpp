@@ -1,9 +1,7 @@
 #include "TestSupport.h"
 #include "capture/CaptureFile.h"
-#include "ui/runtime/CodePage.h"
-#include "ui/runtime/CommonDialog.h"
-#include "ui/runtime/Prompter.h"
-#include "ui/runtime/RuntimeError.h"
+#include "runtime/CodePage.h"
+#include "runtime/RuntimeError.h"
 
 #include <QFile>
 #include <QTemporaryDir>

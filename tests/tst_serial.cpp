@@ -1,9 +1,9 @@
+#include "FakeSerialDevice.h"
 #include "PtyUnit.h"
 #include "TestSupport.h"
-#include "port/FakeSerialDevice.h"
 #include "port/MSComm.h"
 #include "port/PortMap.h"
-#include "ui/runtime/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -87,6 +87,31 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT((got += comm.Input(), got.size() >= 5), 5000);
         QTest::qWait(50);
         QCOMPARE(got + comm.Input(), QByteArray("fresh"));
+    }
+
+    // A hang-up is reported exactly once, and only after the port is closed: Qt keeps
+    // reporting errors for a vanished device, and a report before the close re-enters.
+    void ptyHangUpReportedOnceAfterClosing()
+    {
+        PtyUnit unit;
+        PortDir ports;
+        ports.link(1, unit.slavePath());
+        MSComm comm;
+        comm.setPortOpen(true);
+        int lost = 0;
+        bool openWhenReported = true;
+        QObject::connect(&comm, &MSComm::DeviceLost, [&] {
+            ++lost;
+            openWhenReported = comm.PortOpen();
+        });
+        unit.send("last words\r\n");
+        QTest::qWait(50);
+        unit.hangUp();
+        QTRY_COMPARE_WITH_TIMEOUT(lost, 1, 5000);
+        QTest::qWait(300); // no further reports
+        QCOMPARE(lost, 1);
+        QVERIFY(!openWhenReported);
+        QVERIFY(!comm.PortOpen());
     }
 };
 

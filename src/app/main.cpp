@@ -1,5 +1,5 @@
+#include "runtime/AppInfo.h"
 #include "ui/frmMain.h"
-#include "ui/runtime/AppInfo.h"
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
 #include "CaptureFile.h"
 
 #include "FileName.h"
-#include "ui/runtime/CodePage.h"
-#include "ui/runtime/RuntimeError.h"
+#include "runtime/CodePage.h"
+#include "runtime/RuntimeError.h"
 
 #include <QFileInfo>
 

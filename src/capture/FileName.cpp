@@ -1,11 +1,6 @@
-// Choosing the capture file's name.
-
 #include "FileName.h"
 
-#include "CaptureFile.h"
-#include "core/Globals.h"
-#include "ui/frmMain.h"
-#include "ui/runtime/Prompter.h"
+#include <QStandardPaths>
 
 QStringList fileNameCandidates(const QString& base)
 {
@@ -18,21 +13,16 @@ QStringList fileNameCandidates(const QString& base)
     return names;
 }
 
-void frmMain::GenerateFileName(const QString& strBase)
+QString desktopFolder()
 {
-    for (const QString& candidate : fileNameCandidates(strBase)) {
-        if (!CaptureFile::exists(Globals::strSavePath + candidate)) {
-            Globals::strFileName = candidate;
-            lblFile->setCaption(candidate);
-            lblFile->setToolTipText(lblFile->Caption());
-            return;
-        }
-    }
-    MsgBox(QStringLiteral("There has been an error while attempting to automatically "
-                          "generate a text file for saving.\r\n"
-                          "Please press the 'Change' button to change the filename"),
-           MsgStyle::Critical, QStringLiteral("Cannot create a log file!"));
-    lblFile->setCaption(kNoFileName);
-    lblFile->setToolTipText(lblFile->Caption());
-    Globals::strFileName = kNoFileName;
+#ifdef Q_OS_WIN
+    return QString::fromLocal8Bit(qgetenv("UserProfile")) + QStringLiteral("\\Desktop\\");
+#else
+    if (qEnvironmentVariableIsEmpty("HOME"))
+        return QStringLiteral("/Desktop/");
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return folder;
+#endif
 }

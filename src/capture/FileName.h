@@ -6,5 +6,8 @@
 // for the base "Text"), then the base followed by 1 to 99.
 QStringList fileNameCandidates(const QString& base);
 
+// The default capture folder, ending with the folder separator: the user's desktop folder.
+QString desktopFolder();
+
 // The marker for "no usable capture file name".
 inline const QString kNoFileName = QStringLiteral("????");

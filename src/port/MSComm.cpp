@@ -2,7 +2,7 @@
 
 #include "PortMap.h"
 #include "QtSerialDevice.h"
-#include "ui/runtime/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 #include <limits>
 

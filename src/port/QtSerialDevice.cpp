@@ -1,8 +1,11 @@
 #include "QtSerialDevice.h"
 
-#include "ui/runtime/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 #include <QFileInfo>
+
+#include <cerrno>
+#include <unistd.h>
 
 QtSerialDevice::QtSerialDevice(QObject* parent) : SerialDevice(parent)
 {
@@ -17,12 +20,19 @@ void QtSerialDevice::open(const QString& path, const PortSettings& settings)
     // Open the real device behind a link, so that its lock file is the one other programs see.
     const QString device = QFileInfo(path).canonicalFilePath();
     if (device.isEmpty())
-        throw RuntimeError(Err::NoSuchPort);
+        throw serialError(SerialOp::Open, QSerialPort::DeviceNotFoundError,
+                          QStringLiteral("No such file or directory"));
     m_port.setPortName(device);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        const auto error = m_port.error();
+        // Qt reports a port held by another program and one the user may not open alike.
+        const int denied =
+            ::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 && errno == EACCES
+                ? EACCES
+                : 0;
+        const RuntimeError error =
+            serialError(SerialOp::Open, m_port.error(), m_port.errorString(), denied);
         m_port.clearError();
-        throw RuntimeError(error == QSerialPort::PermissionError ? Err::PortBusy : Err::NoSuchPort);
+        throw error;
     }
     try {
         apply(settings);
@@ -53,8 +63,10 @@ void QtSerialDevice::apply(const PortSettings& s)
         m_port.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
         m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!ok) {
+        const RuntimeError error =
+            serialError(SerialOp::Apply, m_port.error(), m_port.errorString());
         m_port.clearError();
-        throw RuntimeError(Err::ApplyStateFailed);
+        throw error;
     }
 }
 
@@ -63,7 +75,7 @@ QByteArray QtSerialDevice::read(qint64 maxBytes)
     QByteArray data(maxBytes, Qt::Uninitialized);
     const qint64 n = m_port.read(data.data(), maxBytes);
     if (n < 0)
-        throw RuntimeError(Err::ReadFailed);
+        throw serialError(SerialOp::Read, m_port.error(), m_port.errorString());
     data.truncate(n);
     return data;
 }
@@ -71,7 +83,7 @@ QByteArray QtSerialDevice::read(qint64 maxBytes)
 void QtSerialDevice::write(const QByteArray& bytes)
 {
     if (m_port.write(bytes) != bytes.size())
-        throw RuntimeError(Err::PortNotOpen);
+        throw serialError(SerialOp::Write, m_port.error(), m_port.errorString());
     m_port.flush();
 }
 

@@ -1,6 +1,6 @@
 #include "SerialDevice.h"
 
-#include "ui/runtime/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 #include <QStringList>
 

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "capture/CaptureToggle.h"
+#include "core/CommandAccess.h"
+#include "core/ReceiveText.h"
 #include "port/SerialDevice.h"
 #include "ui/controls/Controls.h"
-#include "ui/runtime/CommonDialog.h"
+#include "ui/dialogs/CommonDialog.h"
 
 #include <QMainWindow>
 
@@ -16,8 +19,8 @@ class QMenu;
 class QPushButton;
 
 // The main window. Its controls carry their design names; its event handlers are defined in
-// the folder of the subsystem they belong to (receive path and timers in core, start-up and
-// port handling in port, file naming in capture).
+// ui/handlers, one file per subsystem, and leave everything that needs no widget to the rules
+// of the core (core, port, capture, runtime).
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
@@ -86,14 +89,11 @@ public:
     // Chooses the first free capture file name for a base name and shows it.
     void GenerateFileName(const QString& strBase);
 
-    // Longest part of one line kept for the command-access line check.
-    static constexpr int kLineBufferLimit = 65536;
-
-    // Values handlers keep between calls.
-    bool blnFileOpen = false;
+    // Values handlers keep between calls, in the rules that own them.
     qint16 intLastStatus = 0;
-    qint16 intLineIndex = 0;
-    QString strLineBuf;
+    ReceiveText receiveText;           // strLineBuf
+    CommandAccessRecord commandAccess; // intLineIndex
+    CaptureToggle capture;             // blnFileOpen
 
 private:
     // Selects the option button that matches the port's real state, which starts or stops

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/runtime/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "FakeSerialDevice.h"
+#include "RecordingPrompter.h"
 #include "capture/CaptureFile.h"
 #include "core/Globals.h"
-#include "port/FakeSerialDevice.h"
 #include "port/MSComm.h"
 #include "ui/frmMain.h"
-#include "ui/runtime/Prompter.h"
 
 #include <memory>
 

@@ -2,7 +2,7 @@
 
 #include "Accessibility.h"
 
-#include "ui/runtime/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 #include <QKeyEvent>
 #include <QSizeGrip>

@@ -71,21 +71,3 @@ std::optional<QFont> QtPrompter::chooseFont(const QFont& initial)
         return std::nullopt;
     return font;
 }
-
-void RecordingPrompter::msgBox(const QString& text, int style, const QString& title)
-{
-    messages.append({text, style, title});
-    if (onMessage)
-        onMessage(messages.last());
-}
-
-std::optional<QString> RecordingPrompter::saveFile(const SaveDialogRequest& request)
-{
-    saveRequests.append(request);
-    return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.takeFirst();
-}
-
-std::optional<QFont> RecordingPrompter::chooseFont(const QFont&)
-{
-    return fontAnswers.isEmpty() ? std::nullopt : fontAnswers.takeFirst();
-}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SerialDevice.h"
+#include "port/SerialDevice.h"
 
 #include <QSet>
 

@@ -1,36 +1,16 @@
 // Opening and closing the port, the choice of port and baud rate, and the loss of the device.
 
-#include "PortHandlers.h"
-
-#include "MSComm.h"
 #include "core/Globals.h"
+#include "core/StatusTexts.h"
+#include "port/MSComm.h"
+#include "runtime/RuntimeError.h"
+#include "ui/dialogs/Prompter.h"
 #include "ui/frmMain.h"
-#include "ui/runtime/Prompter.h"
-#include "ui/runtime/RuntimeError.h"
 
 namespace {
 const QString kCorrectPortError =
     QStringLiteral("Please select a different port or correct the port error.");
-
-// The value of the decimal number at the start of the text ("19.2k" gives 19.2), 0 if none.
-double leadingNumber(const QString& text)
-{
-    qsizetype end = 0;
-    bool point = false;
-    while (end < text.size() && (text[end].isDigit() || (text[end] == u'.' && !point))) {
-        point = point || text[end] == u'.';
-        ++end;
-    }
-    return text.left(end).toDouble();
-}
 } // namespace
-
-QString baudSettingValue(const QString& item)
-{
-    if (!item.contains(u'k'))
-        return item;
-    return QString::number(leadingNumber(item) * 1000.0, 'g', 15);
-}
 
 void frmMain::reopenAround(const std::function<void()>& change)
 {

@@ -1,7 +1,7 @@
 #include "CommonDialog.h"
 
 #include "Prompter.h"
-#include "RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 #include <QFileInfo>
 

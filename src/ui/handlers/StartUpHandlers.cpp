@@ -1,36 +1,20 @@
 // Start-up of the main window: title, capture folder and name, save dialog, the probe of
 // ports 1 to 16 and the defaults.
 
-#include "StartUp.h"
-
-#include "MSComm.h"
-#include "PortMap.h"
+#include "capture/FileName.h"
 #include "core/Globals.h"
+#include "port/MSComm.h"
+#include "port/PortMap.h"
+#include "runtime/AppInfo.h"
+#include "runtime/Log.h"
+#include "runtime/RuntimeError.h"
 #include "ui/controls/Accessibility.h"
+#include "ui/dialogs/Prompter.h"
 #include "ui/frmMain.h"
-#include "ui/runtime/AppInfo.h"
-#include "ui/runtime/Prompter.h"
-#include "ui/runtime/RuntimeError.h"
 
-#include <QDir>
 #include <QLayout>
-#include <QStandardPaths>
 
 #include <array>
-
-QString desktopFolder()
-{
-#ifdef Q_OS_WIN
-    return QString::fromLocal8Bit(qgetenv("UserProfile")) + QStringLiteral("\\Desktop\\");
-#else
-    if (qEnvironmentVariableIsEmpty("HOME"))
-        return QStringLiteral("/Desktop/");
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    if (!folder.endsWith(u'/'))
-        folder += u'/';
-    return folder;
-#endif
-}
 
 void frmMain::Form_Load()
 {
@@ -62,12 +46,14 @@ void frmMain::Form_Load()
             MSComm1->setPortOpen(true);
             MSComm1->setPortOpen(false);
             usable[n] = true;
-        } catch (const RuntimeError&) {
+        } catch (const RuntimeError& e) {
+            logSilentError(qPrintable(QStringLiteral("probe: port %1").arg(n)), e);
         }
     }
     try {
         MSComm1->setPortOpen(false);
-    } catch (const RuntimeError&) {
+    } catch (const RuntimeError& e) {
+        logSilentError("probe: close", e);
     }
 
     // Prune the list to the usable ports; item k then names the port in its text.

@@ -4,7 +4,6 @@
 #include <QList>
 #include <QString>
 
-#include <functional>
 #include <optional>
 
 // Message box styles the program uses (OK button only).
@@ -41,20 +40,6 @@ public:
 // Shows real Qt dialogs, modally over the active window.
 class QtPrompter : public Prompter {
 public:
-    void msgBox(const QString& text, int style, const QString& title) override;
-    std::optional<QString> saveFile(const SaveDialogRequest& request) override;
-    std::optional<QFont> chooseFont(const QFont& initial) override;
-};
-
-// Records every call and answers dialogs from a script (cancel when the script is empty).
-class RecordingPrompter : public Prompter {
-public:
-    QList<MessageBoxCall> messages;
-    QList<SaveDialogRequest> saveRequests;
-    QList<std::optional<QString>> saveAnswers;
-    QList<std::optional<QFont>> fontAnswers;
-    std::function<void(const MessageBoxCall&)> onMessage;
-
     void msgBox(const QString& text, int style, const QString& title) override;
     std::optional<QString> saveFile(const SaveDialogRequest& request) override;
     std::optional<QFont> chooseFont(const QFont& initial) override;

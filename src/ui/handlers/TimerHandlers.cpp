@@ -1,19 +1,9 @@
 // The five timers: event allowance, handshake settling, no-data detection and running time.
 
-#include "ActivityTimers.h"
-
-#include "Globals.h"
+#include "core/Globals.h"
+#include "core/StatusTexts.h"
 #include "port/MSComm.h"
 #include "ui/frmMain.h"
-
-QString elapsedText(qint64 milliseconds)
-{
-    const qint64 seconds = qMax<qint64>(0, milliseconds / 1000) % 86400;
-    return QStringLiteral("%1:%2:%3 ")
-        .arg(seconds / 3600, 2, 10, QChar(u'0'))
-        .arg(seconds / 60 % 60, 2, 10, QChar(u'0'))
-        .arg(seconds % 60, 2, 10, QChar(u'0'));
-}
 
 void frmMain::tmrEvents_Timer()
 {

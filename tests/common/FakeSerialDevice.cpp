@@ -1,6 +1,6 @@
 #include "FakeSerialDevice.h"
 
-#include "ui/runtime/RuntimeError.h"
+#include "runtime/RuntimeError.h"
 
 void FakeSerialDevice::inject(const QByteArray& bytes)
 {

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QSerialPort>
+#include <QString>
+
+#include <exception>
+
+// A run-time error carrying its number, and the operating system's own words for it where there
+// are any. Handlers trap it with try/catch around their body.
+struct RuntimeError : std::exception {
+    int number;
+    QString detail;
+    explicit RuntimeError(int n, QString osText = QString()) : number(n), detail(std::move(osText))
+    {}
+    const char* what() const noexcept override { return "run-time error"; }
+};
+
+namespace Err {
+constexpr int InvalidArgument = 5;
+constexpr int BadFileName = 52;
+constexpr int FileNotFound = 53;
+constexpr int DiskFull = 61;
+constexpr int PermissionDenied = 70; // also a port the user may not open (not in `dialout`)
+constexpr int PathFileAccess = 75;
+constexpr int PathNotFound = 76;
+constexpr int NoSuchPort = 8002;
+constexpr int PortBusy = 8005;
+constexpr int ApplyStateFailed = 8015;
+constexpr int PortNotOpen = 8018;
+constexpr int ReadFailed = 8020;
+constexpr int DialogCancelled = 32755;
+} // namespace Err
+
+// Maps a C errno value from a file operation onto the runtime's file error numbers.
+// `missingMeans` tells what ENOENT means for the operation: a missing folder when creating
+// (PathNotFound) or a missing file when deleting (FileNotFound).
+int fileErrorFromErrno(int err, int missingMeans = Err::PathNotFound);
+
+// What was being done with the serial port when it failed.
+enum class SerialOp { Open, Apply, Read, Write };
+
+// The one mapping of serial port failures onto the runtime's numbers: opening gives 8002 (no
+// such device), 8005 (held by another program) or 70 (the user may not open it: `err` is
+// EACCES); applying settings 8015; reading 8020; writing 8018. The text is the system's own.
+RuntimeError serialError(SerialOp op, QSerialPort::SerialPortError error, const QString& osText,
+                         int err = 0);

@@ -1,0 +1,77 @@
+// The receive path: every receive event of MSComm1 turns the waiting bytes into text at the end
+// of the terminal pane and, while capture is on, in the capture file.
+
+#include "capture/CaptureFile.h"
+#include "core/Globals.h"
+#include "core/ReceiveText.h"
+#include "core/StatusTexts.h"
+#include "port/MSComm.h"
+#include "runtime/Log.h"
+#include "runtime/RuntimeError.h"
+#include "ui/frmMain.h"
+
+namespace {
+// Events handled per tmrEvents period beyond the first; later ones wait for the next period.
+constexpr int kEventAllowance = 300;
+
+// Runs one step of the event. A failure skips that step only: whatever was read from the
+// device is still shown, and captured when the write can succeed.
+template <class Step> void runStep(const char* where, Step&& step)
+{
+    try {
+        step();
+    } catch (const RuntimeError& e) {
+        logSilentError(where, e);
+    }
+}
+} // namespace
+
+void frmMain::MSComm1_OnComm()
+{
+    if (Globals::intEventCount > kEventAllowance)
+        return;
+    ++Globals::intEventCount;
+    if (MSComm1->CommEvent() != CommEv::Receive)
+        return;
+
+    tmrNoData->setEnabled(false);
+    QByteArray bytIn;
+    runStep("receive: read", [&] {
+        MSComm1->setInputLen(MSComm1->InBufferCount());
+        bytIn = MSComm1->Input();
+    });
+    if (bytIn.isEmpty())
+        return;
+
+    int length = txtTerm->Length();
+    if (const int cut = paneTrimLength(length)) {
+        txtTerm->setSelStart(0);
+        txtTerm->setSelLength(cut);
+        txtTerm->setSelText(QString());
+        length = txtTerm->Length();
+    }
+    txtTerm->setSelStart(length);
+
+    const QString strOut = receiveText.take(bytIn, [this](const QString& line) {
+        if (Globals::blnCommandPending)
+            runStep("receive: line check", [&] { CheckLine(line); });
+    });
+
+    if (Globals::blnSaving) {
+        SetInputStatus(2);
+        runStep("receive: capture", [&] { CaptureFile::number1().write(strOut); });
+    } else {
+        SetInputStatus(1);
+    }
+    txtTerm->setSelText(strOut);
+}
+
+void frmMain::SetInputStatus(qint16 intStatus)
+{
+    const QString text = inputStatusText(intStatus);
+    if (intStatus != intLastStatus && !text.isEmpty())
+        sbStatus->Panels(QStringLiteral("Status"))->setText(text);
+    intLastStatus = intStatus;
+}
+
+void frmMain::CheckLine(const QString&) {}
