@@ -5,6 +5,7 @@
 #include "capture/CaptureToggle.h"
 #include "core/CommandAccess.h"
 #include "core/Globals.h"
+#include "core/Keyboard.h"
 #include "core/LayoutGeometry.h"
 #include "core/ReceiveText.h"
 #include "core/StatusTexts.h"
@@ -242,6 +243,41 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, expected);
         QCOMPARE(text, expected);
+    }
+
+    void keys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<int>("ascii");
+        const int ctrlAlt = int(Qt::ControlModifier | Qt::AltModifier);
+        QTest::newRow("letter") << int(Qt::Key_A) << "a" << 0 << 0 << 97;
+        QTest::newRow("shifted letter")
+            << int(Qt::Key_A) << "A" << int(Qt::ShiftModifier) << 1 << 65;
+        QTest::newRow("Ctrl+C") << int(Qt::Key_C) << "\x03" << int(Qt::ControlModifier) << 2 << 3;
+        QTest::newRow("Alt+x") << int(Qt::Key_X) << "x" << int(Qt::AltModifier) << 4 << 120;
+        QTest::newRow("AltGr on X11")
+            << int(Qt::Key_At) << "@" << int(Qt::GroupSwitchModifier) << 0 << 64;
+        QTest::newRow("AltGr as Ctrl+Alt") << int(Qt::Key_BraceLeft) << "{" << ctrlAlt << 0 << 123;
+        QTest::newRow("Ctrl+Alt without a character")
+            << int(Qt::Key_Delete) << "" << ctrlAlt << 6 << -1;
+        QTest::newRow("euro sign") << int(Qt::Key_unknown) << "\u20ac" << 0 << 0 << 0x80;
+        QTest::newRow("outside the code page") << int(Qt::Key_unknown) << "\u4e00" << 0 << 0 << -1;
+        QTest::newRow("Tab moves the focus") << int(Qt::Key_Tab) << "\t" << 0 << 0 << -1;
+        QTest::newRow("Delete keeps its meaning") << int(Qt::Key_Delete) << "\x7f" << 0 << 0 << -1;
+        QTest::newRow("arrow") << int(Qt::Key_Left) << "" << 0 << 0 << -1;
+    }
+    void keys()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, text);
+        QFETCH(int, modifiers);
+        QFETCH(int, mask);
+        QFETCH(int, ascii);
+        QCOMPARE(Keyboard::shiftMask(Qt::KeyboardModifiers(modifiers), text), mask);
+        QCOMPARE(Keyboard::keyAscii(key, text), ascii);
     }
 
     void serialErrors_data()

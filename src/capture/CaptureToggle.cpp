@@ -3,6 +3,8 @@
 #include "CaptureFile.h"
 #include "core/Globals.h"
 
+#include <utility>
+
 const QString CaptureToggle::kOnCaption = QStringLiteral("Close File");
 const QString CaptureToggle::kOffCaption = QStringLiteral("Save To File");
 
@@ -12,6 +14,8 @@ void CaptureToggle::switchOn(const QString& path)
     CaptureFile& file = CaptureFile::number1();
     file.open(path);
     file.seek(file.length() + 1);
+    m_openPath = path;
+    m_writeFailureTaken = false; // a new run
     blnFileOpen = true;
     Globals::blnSaving = true;
 }
@@ -22,4 +26,9 @@ void CaptureToggle::switchOff()
     CaptureFile::number1().write(QStringLiteral("\r\n\r\n"));
     CaptureFile::closeAll();
     blnFileOpen = false;
+}
+
+bool CaptureToggle::takeWriteFailure()
+{
+    return !std::exchange(m_writeFailureTaken, true);
 }

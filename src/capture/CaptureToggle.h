@@ -18,6 +18,15 @@ public:
 
     QString caption() const { return blnFileOpen ? kOnCaption : kOffCaption; }
 
+    // The file capture writes into, as opened at switch-on.
+    QString openPath() const { return m_openPath; }
+    // True for the first failed write of a capture run, which is reported; false for later ones.
+    bool takeWriteFailure();
+
     // True from a successful switch-on until a complete switch-off.
     bool blnFileOpen = false;
+
+private:
+    QString m_openPath;
+    bool m_writeFailureTaken = false;
 };

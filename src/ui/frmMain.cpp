@@ -4,6 +4,7 @@
 #include "port/MSComm.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFrame>
 #include <QIcon>
 #include <QMenuBar>
@@ -190,4 +191,8 @@ void frmMain::connectHandlers()
     connect(tmrNoData, &Timer::Tick, this, &frmMain::tmrNoData_Timer);
     connect(tmrReceive, &Timer::Tick, this, &frmMain::tmrReceive_Timer);
     connect(tmrRun, &Timer::Tick, this, &frmMain::tmrRun_Timer);
+    connect(chkCommand, &CheckBox::Click, this, &frmMain::chkCommand_Click);
+    connect(btnSave, &QPushButton::clicked, this, &frmMain::btnSave_Click);
+    connect(mnuSave, &QAction::triggered, this, &frmMain::mnuSave_Click);
+    qApp->installEventFilter(this); // KeyPreview
 }

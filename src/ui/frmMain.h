@@ -75,6 +75,11 @@ public:
     void Form_Load();
     void MSComm1_OnComm();
     void MSComm1_DeviceLost();
+    void Form_KeyDown(int& KeyCode, int Shift);
+    void Form_KeyPress(int& KeyAscii);
+    void chkCommand_Click();
+    void btnSave_Click();
+    void mnuSave_Click();
     void optStatus_Click(int Index);
     void cmbComm_Click();
     void cmbBaud_Click();
@@ -95,7 +100,13 @@ public:
     CommandAccessRecord commandAccess; // intLineIndex
     CaptureToggle capture;             // blnFileOpen
 
+protected:
+    // KeyPreview: every key of the window passes here before the focused control.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Shows the first failed capture write of a run, after the receive event that met it.
+    void reportCaptureWriteFailure();
     // Selects the option button that matches the port's real state, which starts or stops
     // the run-time clock as a click on it does.
     void selectPortState();

@@ -67,4 +67,6 @@ void FakeSerialDevice::write(const QByteArray& bytes)
     if (!m_open)
         throw RuntimeError(Err::PortNotOpen);
     written += bytes;
+    if (onWrite)
+        onWrite(bytes);
 }

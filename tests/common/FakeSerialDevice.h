@@ -4,6 +4,8 @@
 
 #include <QSet>
 
+#include <functional>
+
 // A scriptable serial device for tests: data, line events and failures are injected by hand.
 class FakeSerialDevice : public SerialDevice {
     Q_OBJECT
@@ -22,6 +24,8 @@ public:
     QString openedPath;
     PortSettings settings;
     QByteArray written;
+    // Called with each write, as it happens.
+    std::function<void(const QByteArray&)> onWrite;
 
     // Queues bytes as arrived from the line and reports them.
     void inject(const QByteArray& bytes);

@@ -59,7 +59,16 @@ void frmMain::MSComm1_OnComm()
 
     if (Globals::blnSaving) {
         SetInputStatus(2);
-        runStep("receive: capture", [&] { CaptureFile::number1().write(strOut); });
+        try {
+            CaptureFile::number1().write(strOut);
+        } catch (const RuntimeError& e) {
+            // Capture stays on and the next events try again; the first failure of a run is
+            // reported once this event has finished.
+            logSilentError("receive: capture", e);
+            if (capture.takeWriteFailure())
+                QMetaObject::invokeMethod(this, &frmMain::reportCaptureWriteFailure,
+                                          Qt::QueuedConnection);
+        }
     } else {
         SetInputStatus(1);
     }
@@ -73,5 +82,3 @@ void frmMain::SetInputStatus(qint16 intStatus)
         sbStatus->Panels(QStringLiteral("Status"))->setText(text);
     intLastStatus = intStatus;
 }
-
-void frmMain::CheckLine(const QString&) {}

@@ -1,0 +1,48 @@
+// Command access: the operator asks for it, the unit's start-up banner is answered with two
+// spaces at fixed delays, and the handshake ends when the unit's output has settled.
+
+#include "core/Globals.h"
+#include "port/MSComm.h"
+#include "ui/frmMain.h"
+
+namespace {
+const QString kCyclePower = QStringLiteral("Cycle power on the Brenix unit.");
+const QString kPleaseWait = QStringLiteral("Please wait for unit to initialize.");
+constexpr char kReplyByte = 32;
+} // namespace
+
+void frmMain::chkCommand_Click()
+{
+    // Also raised when completion unchecks the box while it is still disabled.
+    if (!chkCommand->isEnabled())
+        return;
+    commandAccess.start();
+    chkCommand->setEnabled(false);
+    lblInfo->setBackColor(OleColor::Yellow);
+    lblInfo->setCaption(kCyclePower);
+}
+
+void frmMain::CheckLine(const QString& line)
+{
+    commandAccess.record(line);
+
+    if (CommandAccessRecord::isBanner(line)) {
+        // The window is blocked for the whole answer; each space leaves at once.
+        Globals::Delay(1000);
+        MSComm1->Output(QByteArray(1, kReplyByte));
+        Globals::Delay(250);
+        MSComm1->Output(QByteArray(1, kReplyByte));
+        lblInfo->setCaption(kPleaseWait);
+        commandAccess.bannerAnswered();
+        tmrFlow->setEnabled(true);
+    }
+
+    if (commandAccess.readyToComplete()) {
+        commandAccess.complete();
+        tmrFlow->setEnabled(false);
+        lblInfo->setBackColor(OleColor::ButtonFace);
+        lblInfo->setCaption(QString());
+        chkCommand->setValue(0);
+        chkCommand->setEnabled(true);
+    }
+}
