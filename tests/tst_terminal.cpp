@@ -6,11 +6,13 @@
 #include "TestWindow.h"
 
 #include <QAction>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <chrono>
+#include <csignal>
 #include <thread>
 
 namespace {
@@ -206,6 +208,43 @@ private slots:
                  QStringLiteral("An error has occurred while trying to open the file: /dev/full"));
         QCOMPARE(w->btnSave->text(), QStringLiteral("Close File"));
         QCOMPARE(w->mnuSave->text(), QStringLiteral("Close File"));
+    }
+
+    // The program killed outright while capturing: every handled event's bytes are on disk.
+    void captureSurvivesKill()
+    {
+        PtyUnit unit;
+        PortDir ports;
+        ports.link(1, unit.slavePath());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("killed.txt"));
+        QProcess child;
+        child.start(QStringLiteral(CAPTURE_CHILD_PATH), {path});
+        QVERIFY(child.waitForReadyRead(10000));
+        QCOMPARE(child.readLine().trimmed(), QByteArray("ready"));
+        // The child prints the captured length after each event it has handled.
+        int lastHandled = 0;
+        const auto readAcks = [&] {
+            while (child.canReadLine())
+                lastHandled = child.readLine().trimmed().toInt();
+        };
+        QByteArray expected;
+        for (int i = 0; i < 40; ++i) {
+            unit.send("reading " + QByteArray::number(i) + "\n\r"); // LF dropped, CR kept
+            expected += "reading " + QByteArray::number(i) + "\r\n";
+            if (i == 19) { // half of it surely handled, the rest still arriving at the kill
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    (child.waitForReadyRead(20), readAcks(), lastHandled == expected.size()), 5000);
+            }
+        }
+        child.waitForReadyRead(5);
+        readAcks();
+        ::kill(pid_t(child.processId()), SIGKILL);
+        QVERIFY(child.waitForFinished(5000));
+        const QByteArray onDisk = fileContents(path);
+        QVERIFY2(onDisk.size() >= lastHandled,
+                 qPrintable(QStringLiteral("%1 < %2").arg(onDisk.size()).arg(lastHandled)));
+        QCOMPARE(onDisk, expected.left(onDisk.size()));
     }
 
     void handshakeStatesAndOrder()

@@ -26,10 +26,15 @@ void Delay(qint16 intMilliseconds)
 {
     using clock = std::chrono::steady_clock;
     const auto target = clock::now() + std::chrono::milliseconds(intMilliseconds);
-    // Sleeping in steps of at most 1 ms keeps the wait as exact without burning a core.
-    for (auto now = clock::now(); now < target; now = clock::now())
-        std::this_thread::sleep_for(
-            std::min<clock::duration>(target - now, std::chrono::milliseconds(1)));
+    // Sleep in steps of 1 ms so as not to burn a core, and spin through the last few
+    // milliseconds, where a late wake-up would make the wait late.
+    constexpr auto kSpin = std::chrono::milliseconds(3);
+    for (auto now = clock::now(); now < target; now = clock::now()) {
+        if (target - now > kSpin)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        else
+            std::this_thread::yield();
+    }
 }
 
 } // namespace Globals

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstring>
+#include <poll.h>
 #include <unistd.h>
 
 QtSerialDevice::QtSerialDevice(QObject* parent) : SerialDevice(parent)
@@ -82,9 +84,32 @@ QByteArray QtSerialDevice::read(qint64 maxBytes)
 
 void QtSerialDevice::write(const QByteArray& bytes)
 {
-    if (m_port.write(bytes) != bytes.size())
-        throw serialError(SerialOp::Write, m_port.error(), m_port.errorString());
-    m_port.flush();
+    // Straight to the operating system. QSerialPort would keep the bytes until the event loop
+    // runs (blocked during the handshake's waits), and its flush() also waits until they have
+    // been transmitted (tcdrain), which would add a byte's line time to the next wait.
+    const int fd = m_port.handle();
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n > 0) {
+            p += n;
+            left -= n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno == EAGAIN) {
+            struct pollfd out {
+                fd, POLLOUT, 0
+            };
+            if (::poll(&out, 1, kWriteWaitMs) > 0)
+                continue;
+            errno = EAGAIN; // the line takes nothing more
+        }
+        throw serialError(SerialOp::Write, QSerialPort::WriteError,
+                          QString::fromLocal8Bit(std::strerror(errno)));
+    }
 }
 
 void QtSerialDevice::onError(QSerialPort::SerialPortError error)

@@ -18,6 +18,8 @@ public:
     void write(const QByteArray& bytes) override;
 
 private:
+    // How long a write waits for room in the line's output buffer before it fails.
+    static constexpr int kWriteWaitMs = 200;
     void onError(QSerialPort::SerialPortError error);
     QSerialPort m_port;
 };
