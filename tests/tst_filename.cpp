@@ -1,16 +1,85 @@
+#include "TestSupport.h"
 #include "TestWindow.h"
 #include "capture/FileName.h"
+#include "ui/frmDialog.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
-void touch(const QString& path)
+void touch(const QString& path, const QByteArray& content = QByteArray())
 {
-    QFile(path).open(QIODevice::WriteOnly);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(content);
 }
+
+// Answers the file-exists dialogs as they come up, in order: a button's name, or "close" for
+// its close box. Records what each showing looked like.
+class FileExistsAnswers : public QObject {
+public:
+    explicit FileExistsAnswers(QStringList answers) : m_answers(std::move(answers))
+    {
+        connect(&m_poll, &QTimer::timeout, this, [this] {
+            auto* dialog = qobject_cast<frmDialog*>(QApplication::activeModalWidget());
+            if (!dialog || m_answers.isEmpty() || !dialog->isVisible())
+                return;
+            shown << QStringList{dialog->windowTitle(),        dialog->lblMessage->Caption(),
+                                 dialog->btnAdd->text(),       dialog->btnAppend->text(),
+                                 dialog->btnOverwrite->text(), dialog->btnCancel->text()}
+                         .join(u'|');
+            const QString answer = m_answers.takeFirst();
+            if (answer == QLatin1String("close"))
+                dialog->close();
+            else
+                dialog->findChild<QPushButton*>(answer)->click();
+        });
+        m_poll.start(5);
+    }
+    QStringList shown;
+
+private:
+    QStringList m_answers;
+    QTimer m_poll;
+};
+
+// A window whose capture folder is `folder`, ready to change the save target.
+struct TargetWindow : TestWindow {
+    explicit TargetWindow(const QString& folder)
+    {
+        window->Load();
+        Globals::strSavePath = folder + u'/';
+        Globals::strFileName = QStringLiteral("Text1.txt");
+        window->cdSave.FileName = Globals::strSavePath + Globals::strFileName;
+    }
+    // Changes the target, choosing these paths in the save dialog one after another.
+    void change(const QStringList& chosen, const QStringList& answers = {})
+    {
+        for (const QString& path : chosen)
+            prompter.saveAnswers << path;
+        FileExistsAnswers dialogs(answers);
+        window->mnuChangeSave->trigger();
+        shown = dialogs.shown;
+    }
+    QString target() const { return Globals::strSavePath + Globals::strFileName; }
+    QStringList shown;
+};
+
+const QString kDialogShown =
+    QStringLiteral("File Already Exists!|"
+                   "1. Press 'Add Numbers' to add a number to the end of the current file name.\r\n"
+                   "2. Press 'Append' to keep the existing file and add data to the end of it.\r\n"
+                   "3. Press 'Overwrite' to delete the existing file and make a new one.\r\n"
+                   "4. Press 'Cancel' to select a new file name.|"
+                   "Add Numbers|Append|Overwrite|Cancel");
 } // namespace
 
 class TestFileName : public QObject {
@@ -82,6 +151,174 @@ private slots:
         QCOMPARE(w->lblFile->Caption(), QStringLiteral("????"));
         QCOMPARE(w->lblFile->ToolTipText(), QStringLiteral("????"));
         QCOMPARE(Globals::strFileName, QStringLiteral("????"));
+    }
+
+    void changeTargetCancelledAtOnce()
+    {
+        QTemporaryDir dir;
+        TargetWindow w(dir.path());
+        w->btnChange->click();
+        QCOMPARE(w.prompter.saveRequests.size(), 1);
+        QVERIFY(w.prompter.messages.isEmpty());
+        QCOMPARE(w.target(), dir.filePath(QStringLiteral("Text1.txt")));
+        QCOMPARE(w->lblPath->Caption(), QStringLiteral("Desktop"));
+    }
+
+    void changeTargetToNewFile()
+    {
+        QTemporaryDir here, other;
+        TargetWindow w(here.path());
+        const QString chosen = other.filePath(QStringLiteral("data.txt"));
+        w.change({chosen});
+        const SaveDialogRequest& request = w.prompter.saveRequests.first();
+        QCOMPARE(request.title, QStringLiteral("Save File As"));
+        QCOMPARE(request.defaultExt, QStringLiteral(".txt"));
+        QCOMPARE(w->cdSave.Flags, 2099204);
+        QCOMPARE(w->lblPath->Caption(), other.path());
+        QCOMPARE(w->lblPath->ToolTipText(), other.path());
+        QCOMPARE(w->lblFile->Caption(), QStringLiteral("data.txt"));
+        QCOMPARE(w->lblFile->ToolTipText(), QStringLiteral("data.txt"));
+        QVERIFY(QDir(other.path()).isEmpty()); // nothing on disk yet
+        w.change({});                          // the next showing starts from the chosen file
+        QCOMPARE(w.prompter.saveRequests.last().fileName, chosen);
+        w->btnSave->click(); // capture goes to the chosen file
+        w->btnSave->click();
+        QCOMPARE(fileContents(chosen), QByteArray("\r\n\r\n"));
+    }
+
+    // The existing-file answers, each with what it leaves as target and on disk.
+    void existingFile_data()
+    {
+        QTest::addColumn<QStringList>("existing"); // in the chosen folder
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<QString>("target"); // in the chosen folder
+        QTest::addColumn<QStringList>("remaining");
+        QTest::newRow("append") << QStringList{"old.txt"} << "old.txt" << QStringList{"btnAppend"}
+                                << "old.txt" << QStringList{"old.txt"};
+        QTest::newRow("overwrite") << QStringList{"old.txt"} << "old.txt"
+                                   << QStringList{"btnOverwrite"} << "old.txt" << QStringList{};
+        QTest::newRow("add numbers, in the chosen folder")
+            << QStringList{"data.txt", "data1.txt"} << "data.txt" << QStringList{"btnAdd"}
+            << "data2.txt" << QStringList{"data.txt", "data1.txt"};
+        QTest::newRow("add numbers to another extension")
+            << QStringList{"log.csv"} << "log.csv" << QStringList{"btnAdd"} << "log.txt"
+            << QStringList{"log.csv"};
+        QTest::newRow("add numbers to a name without a full stop")
+            << QStringList{"notes", "notes.txt"} << "notes" << QStringList{"btnAdd"} << "notes1.txt"
+            << QStringList{"notes", "notes.txt"};
+    }
+    void existingFile()
+    {
+        QFETCH(QStringList, existing);
+        QFETCH(QString, chosen);
+        QFETCH(QStringList, answers);
+        QFETCH(QString, target);
+        QFETCH(QStringList, remaining);
+        QTemporaryDir here, other;
+        for (const QString& name : existing)
+            touch(other.filePath(name), "old\r\n");
+        TargetWindow w(here.path());
+        w.change({other.filePath(chosen)}, answers);
+        QCOMPARE(w.shown, QStringList{kDialogShown});
+        QCOMPARE(w.target(), other.filePath(target));
+        QCOMPARE(w->lblPath->Caption(), other.path());
+        QCOMPARE(w->lblFile->Caption(), target);
+        QDir folder(other.path());
+        QCOMPARE(folder.entryList(QDir::Files, QDir::Name), [&] {
+            QStringList sorted = remaining;
+            sorted.sort();
+            return sorted;
+        }());
+        w->btnSave->click();
+        w->MSComm1->setPortOpen(true);
+        w.fake->inject("new\r");
+        w->btnSave->click();
+        const QByteArray before = existing.contains(target) && remaining.contains(target)
+                                      ? QByteArray("old\r\n")
+                                      : QByteArray();
+        QCOMPARE(fileContents(other.filePath(target)), before + "new\r\n\r\n\r\n");
+        QVERIFY(w.prompter.messages.isEmpty());
+    }
+
+    // Cancel and the close box bring the save dialog back; nothing is deleted by them.
+    void existingFileCancelled()
+    {
+        QTemporaryDir here, other;
+        touch(other.filePath(QStringLiteral("a.txt")), "a");
+        touch(other.filePath(QStringLiteral("b.txt")), "b");
+        TargetWindow w(here.path());
+        w.change({other.filePath(QStringLiteral("a.txt")), other.filePath(QStringLiteral("b.txt"))},
+                 {"btnCancel", "close"});
+        QCOMPARE(w.shown.size(), 2);
+        QCOMPARE(w.prompter.saveRequests.size(), 3); // the third is cancelled
+        QCOMPARE(w.prompter.saveRequests[1].fileName, other.filePath(QStringLiteral("a.txt")));
+        QCOMPARE(Globals::intFileChoice, 4);
+        QCOMPARE(w.target(), here.filePath(QStringLiteral("Text1.txt")));
+        QCOMPARE(fileContents(other.filePath(QStringLiteral("b.txt"))), QByteArray("b"));
+        // After an Overwrite, a showing closed with its close box still counts as Cancel.
+        w.change({other.filePath(QStringLiteral("a.txt"))}, {"btnOverwrite"});
+        w.change({other.filePath(QStringLiteral("b.txt"))}, {"close"});
+        QCOMPARE(Globals::intFileChoice, 4);
+        QVERIFY(QFile::exists(other.filePath(QStringLiteral("b.txt"))));
+    }
+
+    // Overwriting the file that capture is writing is refused; capture goes on into it.
+    void overwriteOpenCaptureFile()
+    {
+        QTemporaryDir here;
+        TargetWindow w(here.path());
+        w->MSComm1->setPortOpen(true);
+        w->btnSave->click();
+        const QString capturing = w.target();
+        w.fake->inject("one\r");
+        w.change({capturing}, {"btnOverwrite"});
+        QCOMPARE(w.onlyMessage(), TestWindow::message(16, QStringLiteral("Error!"),
+                                                      QStringLiteral("An unexpected error has "
+                                                                     "occurred. Error 70")));
+        QCOMPARE(w.target(), capturing);
+        w.fake->inject("two\r");
+        QCOMPARE(fileContents(capturing), QByteArray("one\r\ntwo\r\n"));
+    }
+
+    // Every numbered name taken: the save dialog comes back; cancelled, the folder stays.
+    void addNumbersWithEveryNameTaken()
+    {
+        QTemporaryDir here, other;
+        touch(other.filePath(QStringLiteral("x.txt")));
+        for (int n = 1; n <= 99; ++n)
+            touch(other.filePath(QStringLiteral("x%1.txt").arg(n)));
+        TargetWindow w(here.path());
+        w.change({other.filePath(QStringLiteral("x.txt"))}, {"btnAdd"});
+        QCOMPARE(w.prompter.saveRequests.size(), 2);
+        QCOMPARE(w.prompter.messages.size(), 1);
+        QCOMPARE(w.prompter.messages.first().title, QStringLiteral("Cannot create a log file!"));
+        QCOMPARE(Globals::strSavePath, here.path() + u'/');
+        QCOMPARE(Globals::strFileName, QStringLiteral("????"));
+        QCOMPARE(w->lblFile->Caption(), QStringLiteral("????"));
+    }
+
+    // Qt's save dialog: a name typed without an extension gets ".txt"; a missing folder is
+    // refused.
+    void saveDialogAddsExtension()
+    {
+        QTemporaryDir dir;
+        setPrompter(nullptr); // the real dialogs
+        QString typed = dir.filePath(QStringLiteral("notes"));
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->isVisible())
+                return;
+            poll.stop();
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(typed);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        poll.start(5);
+        const auto chosen = prompter().saveFile(
+            {QStringLiteral("Save File As"), dir.filePath(QStringLiteral("Text1.txt")),
+             QStringLiteral("Text files (*.txt)|*.txt"), 1, QStringLiteral(".txt")});
+        QCOMPARE(chosen.value_or(QString()), dir.filePath(QStringLiteral("notes.txt")));
     }
 };
 

@@ -3,12 +3,14 @@
 #include "TestSupport.h"
 #include "capture/CaptureFile.h"
 #include "capture/CaptureToggle.h"
+#include "capture/FileName.h"
 #include "core/CommandAccess.h"
 #include "core/Globals.h"
 #include "core/Keyboard.h"
 #include "core/LayoutGeometry.h"
 #include "core/ReceiveText.h"
 #include "core/StatusTexts.h"
+#include "runtime/AppInfo.h"
 #include "runtime/CodePage.h"
 
 #include <QTemporaryDir>
@@ -278,6 +280,25 @@ private slots:
         QFETCH(int, ascii);
         QCOMPARE(Keyboard::shiftMask(Qt::KeyboardModifiers(modifiers), text), mask);
         QCOMPARE(Keyboard::keyAscii(key, text), ascii);
+    }
+
+    void fileNameParts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("base of a.b.txt") << baseName("a.b.txt") << "a";
+        QTest::newRow("base of log.csv") << baseName("log.csv") << "log";
+        QTest::newRow("base without a full stop") << baseName("notes") << "notes";
+        QTest::newRow("folder of a path") << folderOf("/home/op/logs/data.txt") << "/home/op/logs/";
+        QTest::newRow("folder of a Windows path") << folderOf("C:\\logs\\data.txt") << "C:\\logs\\";
+        QTest::newRow("copyright")
+            << App::Copyright(2031) << "Copyright \u00a9 2026-2031 Brenix Industries, Inc.";
+    }
+    void fileNameParts()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(text, expected);
     }
 
     void serialErrors_data()

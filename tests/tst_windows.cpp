@@ -67,9 +67,9 @@ private slots:
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.window.get()));
         QCOMPARE(w->centralWidget()->size(), QSize(twips(6360), twips(5175)));
-        // The status bar spans the bottom; the pane ends 40 twips above it until laid out.
+        // The status bar spans the bottom; the laid-out pane meets it.
         QCOMPARE(w->sbStatus->geometry(), QRect(0, twips(4920), twips(6360), twips(255)));
-        QCOMPARE(w->sbStatus->y() - w->txtTerm->geometry().bottom() - 1, twips(40));
+        QCOMPARE(w->txtTerm->geometry().bottom() + 1, w->sbStatus->y());
         QCOMPARE(w->cmbComm->ListCount(), 16);
         QCOMPARE(w->cmbComm->ListIndex(), -1);
         QCOMPARE(w->cmbBaud->List(3), QStringLiteral("9600"));
@@ -294,6 +294,7 @@ private slots:
         frmDialog dialog(main.window.get());
         QCOMPARE(dialog.size(), QSize(twips(6345), twips(1995)));
         QVERIFY(!dialog.Image1->pixmap().isNull());
+        dialog.Form_Load();
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         checkCaptionsFit(&dialog);
@@ -302,6 +303,7 @@ private slots:
         auto* about = new frmAbout(main.window.get());
         QCOMPARE(about->size(), QSize(twips(5835), twips(1650)));
         QCOMPARE(about->Image1->pixmap().size(), QSize(127, 68));
+        about->Form_Load();
         about->show();
         QVERIFY(QTest::qWaitForWindowExposed(about));
         checkCaptionsFit(about);

@@ -12,6 +12,16 @@ QStringList fileNameCandidates(const QString& base)
         names << base + QString::number(n) + QStringLiteral(".txt");
     return names;
 }
+QString baseName(const QString& fileTitle)
+{
+    const qsizetype dot = fileTitle.indexOf(u'.');
+    return dot < 0 ? fileTitle : fileTitle.left(dot);
+}
+
+QString folderOf(const QString& path)
+{
+    return path.left(qMax(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1);
+}
 
 QString desktopFolder()
 {

@@ -1,5 +1,7 @@
 #include "AppInfo.h"
 
+#include "CodePage.h"
+
 namespace App {
 QString Title()
 {
@@ -16,5 +18,14 @@ int Minor()
 int Revision()
 {
     return BRENIX_VERSION_PATCH;
+}
+QString Maker()
+{
+    return QStringLiteral("Brenix Industries, Inc.");
+}
+QString Copyright(int year)
+{
+    return QStringLiteral("Copyright ") + CodePage::toChar(169) +
+           QStringLiteral(" 2026-%1 ").arg(year, 4, 10, QChar(u'0')) + Maker();
 }
 } // namespace App

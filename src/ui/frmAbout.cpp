@@ -1,6 +1,7 @@
 #include "frmAbout.h"
 
 #include "Appearance.h"
+#include "runtime/AppInfo.h"
 
 #include <QIcon>
 #include <QPixmap>
@@ -29,7 +30,7 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::MSWindowsFi
         placeTwips(l, left, top, width, 255);
         return l;
     };
-    Label1 = label(QStringLiteral("Brenix Industries, Inc."), "Label1", 2280, 120, 2415);
+    Label1 = label(App::Maker(), "Label1", 2280, 120, 2415);
     lblApp = label(QStringLiteral("Application"), "lblApp", 2280, 360, 2295);
     Label3 = label(QStringLiteral("Version"), "Label3", 2280, 600, 615);
     lblVersion = label(QStringLiteral("X.x"), "lblVersion", 3000, 600, 1095);
@@ -47,4 +48,5 @@ frmAbout::frmAbout(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::MSWindowsFi
     btnClose->setDefault(true);
     placeTwips(btnClose, 4440, 1200, 1335, 375);
     btnClose->setFocus();
+    connect(btnClose, &QPushButton::clicked, this, &frmAbout::btnClose_Click);
 }

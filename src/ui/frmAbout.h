@@ -12,6 +12,10 @@ class frmAbout : public QDialog {
 public:
     explicit frmAbout(QWidget* owner = nullptr);
 
+    // Event handlers.
+    void Form_Load();
+    void btnClose_Click();
+
     QLabel* Image1;
     Label* Label1;
     Label* lblApp;

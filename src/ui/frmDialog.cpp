@@ -45,4 +45,22 @@ frmDialog::frmDialog(QWidget* owner) : QDialog(owner, Qt::Dialog | Qt::MSWindows
     setTabOrder(btnAppend, btnOverwrite);
     setTabOrder(btnOverwrite, btnCancel);
     btnAdd->setFocus();
+
+    connect(btnAdd, &QPushButton::clicked, this, &frmDialog::btnAdd_Click);
+    connect(btnAppend, &QPushButton::clicked, this, &frmDialog::btnAppend_Click);
+    connect(btnOverwrite, &QPushButton::clicked, this, &frmDialog::btnOverwrite_Click);
+    connect(btnCancel, &QPushButton::clicked, this, &frmDialog::btnCancel_Click);
+}
+
+void frmDialog::fitMessage()
+{
+    const QFontMetrics fm(lblMessage->font());
+    int needed = 0;
+    for (const QString& line : lblMessage->text().split(u'\n'))
+        needed = qMax(needed, fm.horizontalAdvance(line) + 2 * lblMessage->margin() + 2);
+    const int extra = needed - lblMessage->contentsRect().width();
+    if (extra <= 0)
+        return;
+    lblMessage->resize(lblMessage->width() + extra, lblMessage->height());
+    setFixedSize(width() + extra, height());
 }

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFrame>
 #include <QIcon>
 #include <QMenuBar>
@@ -55,6 +56,18 @@ frmMain::~frmMain() = default;
 void frmMain::Load()
 {
     Form_Load();
+}
+
+void frmMain::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    Form_Unload();
+    event->accept();
 }
 
 void frmMain::buildMenus()
@@ -194,5 +207,11 @@ void frmMain::connectHandlers()
     connect(chkCommand, &CheckBox::Click, this, &frmMain::chkCommand_Click);
     connect(btnSave, &QPushButton::clicked, this, &frmMain::btnSave_Click);
     connect(mnuSave, &QAction::triggered, this, &frmMain::mnuSave_Click);
+    connect(btnChange, &QPushButton::clicked, this, &frmMain::btnChange_Click);
+    connect(mnuChangeSave, &QAction::triggered, this, &frmMain::mnuChangeSave_Click);
+    connect(mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
+    connect(mnuCopy, &QAction::triggered, this, &frmMain::mnuCopy_Click);
+    connect(mnuFont, &QAction::triggered, this, &frmMain::mnuFont_Click);
+    connect(mnuAbout, &QAction::triggered, this, &frmMain::mnuAbout_Click);
     qApp->installEventFilter(this); // KeyPreview
 }

@@ -8,11 +8,13 @@
 #include "ui/dialogs/CommonDialog.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
 
 class MSComm;
+class frmAbout;
 class QAction;
 class QFrame;
 class QMenu;
@@ -80,6 +82,14 @@ public:
     void chkCommand_Click();
     void btnSave_Click();
     void mnuSave_Click();
+    void btnChange_Click();
+    void mnuChangeSave_Click();
+    void Form_Resize();
+    void mnuExit_Click();
+    void Form_Unload();
+    void mnuCopy_Click();
+    void mnuFont_Click();
+    void mnuAbout_Click();
     void optStatus_Click(int Index);
     void cmbComm_Click();
     void cmbBaud_Click();
@@ -103,8 +113,13 @@ public:
 protected:
     // KeyPreview: every key of the window passes here before the focused control.
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    QPointer<frmAbout> m_about; // the one About box while it is open
+    // The chosen file becomes the target: its name and its folder.
+    void takeChosenTarget();
     // Shows the first failed capture write of a run, after the receive event that met it.
     void reportCaptureWriteFailure();
     // Selects the option button that matches the port's real state, which starts or stops

@@ -13,7 +13,8 @@ std::optional<QString> RecordingPrompter::saveFile(const SaveDialogRequest& requ
     return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.takeFirst();
 }
 
-std::optional<QFont> RecordingPrompter::chooseFont(const QFont&)
+std::optional<QFont> RecordingPrompter::chooseFont(const QFont& initial)
 {
+    fontRequests.append(initial);
     return fontAnswers.isEmpty() ? std::nullopt : fontAnswers.takeFirst();
 }

@@ -11,6 +11,7 @@ public:
     QList<SaveDialogRequest> saveRequests;
     QList<std::optional<QString>> saveAnswers;
     QList<std::optional<QFont>> fontAnswers;
+    QList<QFont> fontRequests; // the font each showing started on
     std::function<void(const MessageBoxCall&)> onMessage;
 
     void msgBox(const QString& text, int style, const QString& title) override;

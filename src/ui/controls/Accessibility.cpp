@@ -89,7 +89,7 @@ public:
     {
         const Label* l = label();
         if (t == QAccessible::Name && l->accessibleName().isEmpty())
-            return l->Caption();
+            return l->text();
         if (t == QAccessible::Description && l->accessibleDescription().isEmpty())
             return l->ToolTipText();
         return QAccessibleWidget::text(t);

@@ -86,11 +86,18 @@ CheckBox::CheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption,
 
 // Label ------------------------------------------------------------------------------------
 
-Label::Label(const QString& caption, QWidget* parent) : QLabel(caption, parent)
+Label::Label(const QString& caption, QWidget* parent) : QLabel(parent)
 {
     installAccessibility();
     setAutoFillBackground(true);
     setTextFormat(Qt::PlainText);
+    setCaption(caption);
+}
+
+void Label::setCaption(const QString& caption)
+{
+    m_caption = caption;
+    setText(QString(caption).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 void Label::setBackColor(quint32 ole)

@@ -20,6 +20,10 @@ constexpr int twips(int value)
 }
 // Places a widget in its container, position and size given in twips.
 void placeTwips(QWidget* w, int left, int top, int width, int height);
+inline void placeTwips(QWidget* w, const QRect& r)
+{
+    placeTwips(w, r.x(), r.y(), r.width(), r.height());
+}
 // Widens a control whose design width is too narrow for its caption in the window font.
 void widenToFit(QWidget* w);
 
@@ -90,8 +94,9 @@ class Label : public QLabel {
     Q_OBJECT
 public:
     explicit Label(const QString& caption = QString(), QWidget* parent = nullptr);
-    QString Caption() const { return text(); }
-    void setCaption(const QString& caption) { setText(caption); }
+    QString Caption() const { return m_caption; }
+    // A line break is CR LF in the caption, shown as a line break.
+    void setCaption(const QString& caption);
     QString ToolTipText() const { return m_toolTip; }
     // Shown as it stands, never as markup.
     void setToolTipText(const QString& tip);
@@ -102,6 +107,7 @@ public:
 
 private:
     quint32 m_backColor = OleColor::ButtonFace;
+    QString m_caption;
     QString m_toolTip;
 };
 

@@ -1,7 +1,9 @@
 #include "Prompter.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QMessageBox>
 
@@ -56,11 +58,26 @@ std::optional<QString> QtPrompter::saveFile(const SaveDialogRequest& request)
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters.value(request.filterIndex - 1, filters.first()));
     }
-    if (!request.fileName.isEmpty())
-        dialog.selectFile(request.fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().first();
+    if (!request.fileName.isEmpty()) { // start from the last chosen path
+        const QFileInfo last(request.fileName);
+        if (last.absoluteDir().exists())
+            dialog.setDirectory(last.absolutePath());
+        dialog.selectFile(last.fileName());
+    }
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        const QString chosen = dialog.selectedFiles().first();
+        if (QFileInfo(chosen).absoluteDir().exists())
+            return chosen;
+        // The folder must exist: say so and let the user choose again.
+        QMessageBox box(QMessageBox::Warning, request.title,
+                        QStringLiteral("The folder does not exist:\n") +
+                            QFileInfo(chosen).absolutePath(),
+                        QMessageBox::Ok, &dialog);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+    }
 }
 
 std::optional<QFont> QtPrompter::chooseFont(const QFont& initial)

@@ -6,6 +6,7 @@
 #include "core/Globals.h"
 #include "runtime/RuntimeError.h"
 #include "ui/dialogs/Prompter.h"
+#include "ui/frmDialog.h"
 #include "ui/frmMain.h"
 
 #include <QAction>
@@ -55,4 +56,66 @@ void frmMain::reportCaptureWriteFailure()
 {
     MsgBox(QStringLiteral("An error has occurred while writing to the file: ") + capture.openPath(),
            MsgStyle::Exclamation, QStringLiteral("File Error!"));
+}
+
+void frmMain::takeChosenTarget()
+{
+    Globals::strFileName = cdSave.FileTitle;
+    Globals::strSavePath = folderOf(cdSave.FileName);
+}
+
+void frmMain::btnChange_Click()
+{
+    // Hide read-only, the path must exist, long names: the dialog never asks about overwriting.
+    constexpr int kSaveFlags = 2099204;
+    try {
+        for (bool settled = false; !settled;) {
+            cdSave.Flags = kSaveFlags;
+            cdSave.ShowSave();
+            if (!CaptureFile::exists(cdSave.FileName)) {
+                takeChosenTarget();
+                break;
+            }
+            frmDialog dialog(this); // each showing starts from its design state
+            dialog.Form_Load();
+            dialog.exec();
+            switch (Globals::intFileChoice) {
+            case 0: { // add numbers, in the folder just chosen
+                const QString previous = Globals::strSavePath;
+                Globals::strSavePath = folderOf(cdSave.FileName);
+                GenerateFileName(baseName(cdSave.FileTitle));
+                settled = Globals::strFileName != kNoFileName;
+                if (!settled)
+                    Globals::strSavePath = previous; // every number taken: choose again
+                break;
+            }
+            case 1: // append: capture always appends
+                takeChosenTarget();
+                settled = true;
+                break;
+            case 2: // overwrite: the file goes now, the target stays if it cannot
+                CaptureFile::kill(cdSave.FileName);
+                takeChosenTarget();
+                settled = true;
+                break;
+            default: // cancel: the save dialog again
+                break;
+            }
+        }
+        lblPath->setCaption(Globals::strSavePath.left(Globals::strSavePath.size() - 1));
+        lblPath->setToolTipText(lblPath->Caption());
+        lblFile->setCaption(Globals::strFileName);
+        lblFile->setToolTipText(lblFile->Caption());
+    } catch (const RuntimeError& e) {
+        if (e.number == Err::DialogCancelled)
+            return;
+        MsgBox(QStringLiteral("An unexpected error has occurred. Error ") +
+                   QString::number(e.number),
+               MsgStyle::Critical, QStringLiteral("Error!"));
+    }
+}
+
+void frmMain::mnuChangeSave_Click()
+{
+    btnChange_Click();
 }

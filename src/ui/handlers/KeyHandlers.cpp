@@ -8,10 +8,15 @@
 #include "runtime/RuntimeError.h"
 #include "ui/frmMain.h"
 
+#include <QAction>
 #include <QKeyEvent>
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    // The pane claims Ctrl+C for a copy of its own, which would bypass the Edit menu's Copy.
+    if (event->type() == QEvent::ShortcutOverride && qobject_cast<TextBox*>(watched) &&
+        QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination()) == mnuCopy->shortcut())
+        return true;
     if (!KeyPreview || event->type() != QEvent::KeyPress)
         return QMainWindow::eventFilter(watched, event);
     // Qt offers a key the focused control leaves alone to each of its parents in turn; the

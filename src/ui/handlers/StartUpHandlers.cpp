@@ -3,6 +3,7 @@
 
 #include "capture/FileName.h"
 #include "core/Globals.h"
+#include "core/LayoutGeometry.h"
 #include "port/MSComm.h"
 #include "port/PortMap.h"
 #include "runtime/AppInfo.h"
@@ -28,6 +29,9 @@ void frmMain::Form_Load()
     layout()->activate();
     Globals::intFrameHeight = qint16((height() - centralWidget()->height()) * 15);
     Globals::intFrameWidth = qint16((width() - centralWidget()->width()) * 15);
+    // A window manager that keeps the hint stops a drag at the minimum client size.
+    setMinimumSize(twips(Globals::intFrameWidth + Layout::kMinClientWidth),
+                   twips(Globals::intFrameHeight + Layout::kMinClientHeight));
 
     cdSave.CancelError = true;
     cdSave.DefaultExt = QStringLiteral(".txt");

@@ -1,0 +1,227 @@
+// The main window at work: layout and minimum size, shut-down, the Edit menu and the About box.
+
+#include "PtyUnit.h"
+#include "TestSupport.h"
+#include "TestWindow.h"
+#include "ui/frmAbout.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+// A loaded window on the fake device, shown and active.
+struct ShownWindow : TestWindow {
+    explicit ShownWindow(Device device = Fake) : TestWindow(device)
+    {
+        window->Load();
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+    QSize client() const { return window->centralWidget()->size(); }
+    // Resizes the client area as a window manager or another program would, and lets the
+    // window answer.
+    void resizeClient(int width, int height)
+    {
+        const QSize frame = window->size() - client();
+        window->resize(QSize(width, height) + frame);
+        QTest::qWait(20);
+    }
+};
+
+// Every control's right and bottom edges lie inside the client area.
+QStringList overrunning(frmMain& w)
+{
+    QStringList out;
+    const QRect client = w.centralWidget()->rect();
+    for (QWidget* c : w.centralWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (c->geometry().right() > client.right() || c->geometry().bottom() > client.bottom())
+            out << c->objectName();
+    for (QFrame* frame : {w.Frame1, w.Frame2, w.Frame3})
+        for (QWidget* c : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (c->geometry().right() > frame->contentsRect().right())
+                out << c->objectName();
+    return out;
+}
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void layoutStretchesAndSpringsBack()
+    {
+        ShownWindow w;
+        const QSize minimum(twips(6360), twips(5175));
+        QCOMPARE(w.client(), minimum);
+        QVERIFY(overrunning(*w).isEmpty());
+        // The design layout, whatever frame width the platform measures.
+        QCOMPARE(w->txtTerm->geometry(), QRect(twips(120), twips(1380), twips(6135), twips(3540)));
+        QCOMPARE(w->btnChange->x(), twips(2040));
+        const QRect pane = w->txtTerm->geometry();
+        const int info = w->lblInfo->width(), path = w->lblPath->width(),
+                  file = w->lblFile->width(), change = w->btnChange->x(), save = w->btnSave->x();
+        const QRect frame1 = w->Frame1->geometry(), port = w->cmbComm->geometry();
+
+        w.resizeClient(minimum.width() + 400, minimum.height() + 300);
+        QCOMPARE(w->txtTerm->geometry(), pane.adjusted(0, 0, 400, 300));
+        QCOMPARE(w->txtTerm->geometry().bottom() + 1, w->sbStatus->y()); // meets the status bar
+        QCOMPARE(w->lblInfo->width(), info + 400);
+        QCOMPARE(w->lblPath->width(), path + 400);
+        QCOMPARE(w->lblFile->width(), file + 400);
+        QCOMPARE(w->btnChange->x(), change + 400);
+        QCOMPARE(w->btnSave->x(), save + 400);
+        QCOMPARE(w->Frame1->geometry(), frame1);
+        QCOMPARE(w->cmbComm->geometry(), port);
+        QVERIFY(overrunning(*w).isEmpty());
+
+        // Smaller than the minimum, where nothing but the window itself keeps it.
+        w->setMinimumSize(0, 0);
+        w.resizeClient(minimum.width() - 100, minimum.height() - 80);
+        QCOMPARE(w.client(), minimum);
+        w.resizeClient(minimum.width() - 100, minimum.height() + 50); // too narrow only
+        QCOMPARE(w.client(), QSize(minimum.width(), minimum.height() + 50));
+        QVERIFY(overrunning(*w).isEmpty());
+        QCOMPARE(w->txtTerm->geometry(), pane.adjusted(0, 0, 0, 50));
+    }
+
+    void minimisingChangesNothing()
+    {
+        ShownWindow w;
+        const QRect pane = w->txtTerm->geometry();
+        w->setWindowState(Qt::WindowMinimized);
+        w->Form_Resize();
+        QCOMPARE(w->txtTerm->geometry(), pane);
+    }
+
+    // File, Exit or the close box: port closed, capture file closed with no trailer, the About
+    // box gone; a port that cannot be closed does not stop it.
+    void shutDown_data()
+    {
+        QTest::addColumn<bool>("menu");
+        QTest::addColumn<bool>("closeFails");
+        QTest::newRow("File, Exit") << true << false;
+        QTest::newRow("close box") << false << false;
+        QTest::newRow("device removed") << true << true;
+    }
+    void shutDown()
+    {
+        QFETCH(bool, menu);
+        QFETCH(bool, closeFails);
+        QTemporaryDir dir;
+        ShownWindow w;
+        Globals::strSavePath = dir.path() + u'/';
+        w->optStatus->setValue(0, true);
+        w->btnSave->click();
+        w.fake->inject("last\r");
+        w->mnuAbout->trigger();
+        QPointer<frmAbout> about = w->findChild<frmAbout*>();
+        QVERIFY(about && about->isVisible());
+        w.fake->failCloseWith = closeFails ? Err::ReadFailed : 0;
+        if (menu)
+            w->mnuExit->trigger();
+        else
+            w->close();
+        QVERIFY(!w->isVisible());
+        QTRY_VERIFY(about.isNull());
+        QVERIFY(!CaptureFile::number1().isOpen());
+        QCOMPARE(fileContents(dir.filePath(Globals::strFileName)), QByteArray("last\r\n"));
+        QCOMPARE(w->MSComm1->PortOpen(), closeFails);
+        QVERIFY(w.prompter.messages.isEmpty());
+    }
+
+    void exitFreesThePortAtOnce()
+    {
+        PtyUnit unit;
+        PortDir ports;
+        ports.link(1, unit.slavePath());
+        ShownWindow w(TestWindow::Real);
+        w->optStatus->setValue(0, true);
+        QVERIFY(w->MSComm1->PortOpen());
+        w->mnuExit->trigger();
+        PortHolder other;
+        QVERIFY(other.hold(unit.slavePath()));
+    }
+
+    void copy_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("clipboard");
+        QTest::newRow("a selection over a line break") << "txtTerm" << 2 << 6 << "cd\r\nef";
+        QTest::newRow("no selection empties the clipboard") << "txtTerm" << 3 << 0 << "";
+        QTest::newRow("another control leaves it") << "cmbBaud" << 2 << 6 << "before";
+    }
+    void copy()
+    {
+        QFETCH(QString, focus);
+        QFETCH(int, start);
+        QFETCH(int, length);
+        QFETCH(QString, clipboard);
+        ShownWindow w;
+        w->optStatus->setValue(0, true);
+        w.fake->inject("abcd\r\nefgh");
+        w->txtTerm->setSelStart(start);
+        w->txtTerm->setSelLength(length);
+        QApplication::clipboard()->setText(QStringLiteral("before"));
+        auto* target = w->findChild<QWidget*>(focus);
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_C, Qt::ControlModifier); // the Edit menu's Copy
+        QCOMPARE(QApplication::clipboard()->text(), clipboard);
+        QVERIFY(!QApplication::clipboard()->text().contains(QChar::ParagraphSeparator));
+        QVERIFY(w.fake->written.isEmpty());
+    }
+
+    void changeFont()
+    {
+        ShownWindow w;
+        QFont chosen(QStringLiteral("Liberation Sans"));
+        chosen.setPointSize(12);
+        chosen.setBold(true);
+        w.prompter.fontAnswers << chosen << std::nullopt;
+        w->mnuFont->trigger();
+        const QFont pane = w->txtTerm->font();
+        QCOMPARE(pane.family(), QStringLiteral("Liberation Sans"));
+        QCOMPARE(pane.pointSize(), 12);
+        QVERIFY(pane.bold() && !pane.italic());
+        w->mnuFont->trigger(); // starts on the chosen font; cancelled: nothing changes
+        QCOMPARE(w.prompter.fontRequests.last().family(), QStringLiteral("Liberation Sans"));
+        QCOMPARE(w.prompter.fontRequests.last().pointSize(), 12);
+        QCOMPARE(w->txtTerm->font(), pane);
+        QVERIFY(w.prompter.messages.isEmpty());
+        w->mnuChangeSave->trigger(); // the save dialog keeps its own settings
+        QCOMPARE(w.prompter.saveRequests.last().title, QStringLiteral("Save File As"));
+        QCOMPARE(w->cdSave.Flags, 2099204);
+    }
+
+    void aboutBox()
+    {
+        ShownWindow w;
+        w->optStatus->setValue(0, true);
+        w->mnuAbout->trigger();
+        w->mnuAbout->trigger();
+        QCOMPARE(w->findChildren<frmAbout*>().size(), 1);
+        QPointer<frmAbout> about = w->findChild<frmAbout*>();
+        QCOMPARE(about->windowTitle(), QStringLiteral("About Brenix Terminal"));
+        QCOMPARE(about->lblVersion->Caption(), QStringLiteral("1.0"));
+        QCOMPARE(about->lblRevision->Caption(), QStringLiteral("0"));
+        QCOMPARE(about->lblApp->Caption(), QStringLiteral("Brenix Terminal"));
+        QCOMPARE(about->lblCopy->Caption(),
+                 QStringLiteral("Copyright \u00a9 2026-%1 Brenix Industries, Inc.")
+                     .arg(QDate::currentDate().year()));
+        QCOMPARE(about->Label1->Caption(), QStringLiteral("Brenix Industries, Inc."));
+        w.fake->inject("still receiving"); // the main window goes on while the box is open
+        QCOMPARE(w->txtTerm->Text(), QStringLiteral("still receiving"));
+        about->btnClose->click();
+        QTRY_VERIFY(about.isNull());
+        w->mnuAbout->trigger(); // loaded afresh
+        QVERIFY(w->findChild<frmAbout*>()->isVisible());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
