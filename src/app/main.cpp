@@ -27,18 +27,25 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(
         QStringLiteral("%1.%2.%3").arg(App::Major()).arg(App::Minor()).arg(App::Revision()));
     frmMain window;
-    window.Load();
-    window.show();
 
+    // Set up before loading: start-up may already wait in a message box.
+    bool terminated = false;
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) == 0) {
         auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+        QObject::connect(notifier, &QSocketNotifier::activated, &window, [&] {
             char byte;
             [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &byte, 1);
+            terminated = true;
+            if (QWidget* box = QApplication::activeModalWidget())
+                box->close();
             window.close();
         });
         std::signal(SIGTERM, onTerminate);
         std::signal(SIGINT, onTerminate);
     }
+    window.Load();
+    if (terminated)
+        return 0;
+    window.show();
     return QApplication::exec();
 }
