@@ -45,11 +45,13 @@ private:
 // The terminal's side of the line.
 class Line {
 public:
-    explicit Line(const QString& path) : m_fd(::open(QFile::encodeName(path), O_RDWR | O_NOCTTY))
+    explicit Line(const QString& path, speed_t speed = B9600)
+        : m_fd(::open(QFile::encodeName(path), O_RDWR | O_NOCTTY))
     {
         struct termios t {};
         ::tcgetattr(m_fd, &t);
         cfmakeraw(&t);
+        cfsetspeed(&t, speed);
         ::tcsetattr(m_fd, TCSANOW, &t);
     }
     ~Line() { ::close(m_fd); }
@@ -135,6 +137,18 @@ private slots:
         const QByteArray next =
             said.endsWith(QLatin1String("granted")) ? "initialising" : "READING";
         QVERIFY(line.readUntil(next, 3000).contains(next));
+    }
+
+    void reportsAnotherLineSpeed()
+    {
+        Simulator unit({QStringLiteral("--baud"), QStringLiteral("19200")});
+        Line line(unit.link(), B9600);
+        QVERIFY(line.readUntil(kBanner, 3000).contains(kBanner));
+        QVERIFY(unit.console().contains(QLatin1String("baud mismatch")));
+        Simulator matching({QStringLiteral("--baud"), QStringLiteral("19200")});
+        Line right(matching.link(), B19200);
+        QVERIFY(right.readUntil(kBanner, 3000).contains(kBanner));
+        QVERIFY(!matching.console().contains(QLatin1String("baud mismatch")));
     }
 
     void echoes()
