@@ -104,6 +104,18 @@ private slots:
             QCOMPARE(box.Text(), text);
     }
 
+    // Each control byte has a stand-in of its own in the pane's font, not one shared empty box.
+    void controlBytesDrawnDistinctly()
+    {
+        TextBox box;
+        const QFontMetrics fm(box.font());
+        QString missing;
+        for (char32_t c = 0x2400; c <= 0x2421; ++c)
+            if (c != 0x2420 && !fm.inFontUcs4(c))
+                missing += QString::number(c, 16) + u' ';
+        QVERIFY2(missing.isEmpty(), qPrintable(QFontInfo(box.font()).family() + ": " + missing));
+    }
+
     void textBoxSelection()
     {
         TextBox box;

@@ -184,6 +184,9 @@ private slots:
         w.fake->unplug();
         QTRY_COMPARE(w.prompter.messages.size(), 1); // the reaction is queued
         QCOMPARE(w.prompter.messages[0].title, QStringLiteral("Error reading comm port!"));
+        // Closed, with the clock stopped, already while the box is up.
+        QCOMPARE(w.prompter.statesAtMessages,
+                 QStringList{"port closed, Closed selected, clock stopped"});
         QVERIFY(w->optStatus->Value(1) && !w->MSComm1->PortOpen() && !w.clockRunning());
         QCOMPARE(w->txtTerm->Text(), QStringLiteral("kept\r\n"));
     }
@@ -209,6 +212,8 @@ private slots:
             TestWindow::message(
                 48, QStringLiteral("Error reading comm port!"),
                 QStringLiteral("An error has occurred while reading comm port 3.\r\n") + kCorrect));
+        QCOMPARE(w.prompter.statesAtMessages,
+                 QStringList{"port closed, Closed selected, clock stopped"});
         QVERIFY(w->optStatus->Value(1) && !w->MSComm1->PortOpen() && !w->tmrRun->Enabled());
         QCOMPARE(w->txtTerm->Text(), QStringLiteral("before\r\n"));
         QCOMPARE(fileContents(capture), QByteArray("before\r\n"));
@@ -226,6 +231,53 @@ private slots:
         back.send("after\r");
         QTRY_COMPARE_WITH_TIMEOUT(w->txtTerm->Text(), QStringLiteral("before\r\nafter\r\n"), 5000);
         QCOMPARE(w.prompter.messages.size(), 1);
+    }
+
+    // The allowance of the period is used up when the device goes: what it had sent is still
+    // shown and captured.
+    void deviceLostWithAllowanceUsedUp()
+    {
+        QTemporaryDir dir;
+        auto unit = std::make_unique<PtyUnit>();
+        PortDir ports;
+        ports.link(3, unit->slavePath());
+        TestWindow w(TestWindow::Real);
+        w->Load();
+        w->tmrEvents->setEnabled(false);
+        const QString capture = dir.filePath(QStringLiteral("c.txt"));
+        CaptureFile::number1().open(capture);
+        Globals::blnSaving = true;
+        w->optStatus->setValue(0, true);
+        Globals::intEventCount = 301;
+        QByteArray sent;
+        for (int i = 0; i < 100; ++i)
+            sent += "line " + QByteArray::number(i) + "\r\n";
+        unit->send(sent);
+        QTest::qWait(100); // arrived, and held back by the allowance
+        QVERIFY(w->txtTerm->Text().isEmpty());
+        unit.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(w.prompter.messages.size(), 1, 5000);
+        QCOMPARE(w->txtTerm->Text().toLatin1(), sent);
+        QCOMPARE(fileContents(capture), sent);
+        QVERIFY(Globals::intEventCount <= 301);
+    }
+
+    // With no usable port listed, "Open" opens nothing and says why.
+    void openWithEmptyPortList()
+    {
+        TestWindow w;
+        w.fake->present = {QStringLiteral("no such port")};
+        w->Load();
+        QCOMPARE(w->cmbComm->ListCount(), 0);
+        w.prompter.messages.clear();
+        w.prompter.statesAtMessages.clear();
+        w->optStatus->setValue(0, true);
+        QCOMPARE(
+            w.onlyMessage(),
+            TestWindow::message(16, QStringLiteral("No comm ports found!"),
+                                QStringLiteral("No valid comm ports found! Please install a "
+                                               "valid serial port and restart this software.")));
+        QVERIFY(w->optStatus->Value(1) && !w->MSComm1->PortOpen() && !w->tmrRun->Enabled());
     }
 };
 

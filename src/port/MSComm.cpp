@@ -11,6 +11,7 @@ MSComm::MSComm(std::unique_ptr<SerialDevice> device, QObject* parent)
 {
     connect(m_device.get(), &SerialDevice::readyRead, this, &MSComm::raiseReceiveIfWaiting);
     connect(m_device.get(), &SerialDevice::lineEvent, this, &MSComm::raise);
+    connect(m_device.get(), &SerialDevice::losing, this, &MSComm::DeviceLosing);
     connect(m_device.get(), &SerialDevice::lost, this, &MSComm::DeviceLost);
 }
 

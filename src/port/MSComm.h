@@ -54,6 +54,8 @@ public:
 
 signals:
     void OnComm();
+    // The open port's device is going; what it still holds can be read now, not later.
+    void DeviceLosing();
     // The open port's device went away; the port is already closed. Emitted once per loss.
     void DeviceLost();
 

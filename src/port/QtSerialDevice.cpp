@@ -124,7 +124,7 @@ void QtSerialDevice::onError(QSerialPort::SerialPortError error)
         return;
     // Let the window take what arrived before the loss.
     if (m_port.bytesAvailable() > 0)
-        emit readyRead();
+        emit losing();
     if (m_port.isOpen())
         m_port.close();
     m_port.clearError();

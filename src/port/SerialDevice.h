@@ -36,6 +36,8 @@ signals:
     void readyRead();
     // A line event or line error other than received data (the serial control's event codes).
     void lineEvent(int code);
+    // The device is going: what it still holds can be read now, and the port closes right after.
+    void losing();
     // The device went away while open. It is already closed when this is emitted.
     void lost();
 };

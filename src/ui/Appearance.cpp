@@ -16,8 +16,10 @@ QFont windowFont(bool bold)
 QFont terminalFont()
 {
     QFont font;
-    font.setFamilies({QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"),
-                      QStringLiteral("DejaVu Sans Mono")});
+    // FreeMono, a Courier-like face, comes first where it is installed: it has a picture for
+    // every control byte (U+2400 to U+2421), which the usual monospace fonts lack.
+    font.setFamilies({QStringLiteral("FreeMono"), QStringLiteral("Courier New"),
+                      QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")});
     font.setStyleHint(QFont::Monospace);
     font.setFixedPitch(true);
     font.setPointSize(9);

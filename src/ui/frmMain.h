@@ -76,6 +76,7 @@ public:
     // Event handlers.
     void Form_Load();
     void MSComm1_OnComm();
+    void MSComm1_DeviceLosing();
     void MSComm1_DeviceLost();
     void Form_KeyDown(int& KeyCode, int Shift);
     void Form_KeyPress(int& KeyAscii);
@@ -118,6 +119,9 @@ protected:
 
 private:
     QPointer<frmAbout> m_about; // the one About box while it is open
+    bool m_takeAll = false;     // the receive event before a device loss: no allowance
+    // The start-up's message for an empty port list.
+    void reportNoPorts();
     // The chosen file becomes the target: its name and its folder.
     void takeChosenTarget();
     // Shows the first failed capture write of a run, after the receive event that met it.

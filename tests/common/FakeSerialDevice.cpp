@@ -20,6 +20,8 @@ void FakeSerialDevice::unplug()
 {
     if (!m_open)
         return;
+    if (!m_buffer.isEmpty())
+        emit losing();
     m_open = false;
     m_buffer.clear();
     emit lost();

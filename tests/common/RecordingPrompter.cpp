@@ -3,6 +3,8 @@
 void RecordingPrompter::msgBox(const QString& text, int style, const QString& title)
 {
     messages.append({text, style, title});
+    if (describeState)
+        statesAtMessages.append(describeState());
     if (onMessage)
         onMessage(messages.last());
 }

@@ -13,6 +13,9 @@ public:
     QList<std::optional<QFont>> fontAnswers;
     QList<QFont> fontRequests; // the font each showing started on
     std::function<void(const MessageBoxCall&)> onMessage;
+    // What the window showed as each message came up (set by the test window).
+    std::function<QString()> describeState;
+    QStringList statesAtMessages;
 
     void msgBox(const QString& text, int style, const QString& title) override;
     std::optional<QString> saveFile(const SaveDialogRequest& request) override;

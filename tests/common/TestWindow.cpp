@@ -14,6 +14,12 @@ TestWindow::TestWindow(Device device)
         serial = std::move(owned);
     }
     window = std::make_unique<frmMain>(std::move(serial));
+    prompter.describeState = [this] {
+        return QStringLiteral("port %1, %2 selected, clock %3")
+            .arg(window->MSComm1->PortOpen() ? QStringLiteral("open") : QStringLiteral("closed"),
+                 window->optStatus->Value(0) ? QStringLiteral("Open") : QStringLiteral("Closed"),
+                 window->tmrRun->Enabled() ? QStringLiteral("running") : QStringLiteral("stopped"));
+    };
 }
 
 TestWindow::~TestWindow()

@@ -44,6 +44,12 @@ void frmMain::optStatus_Click(int Index)
 {
     try {
         if (Index == 0) {
+            if (cmbComm->ListCount() == 0) {
+                // No usable port was found at start-up: there is nothing to open.
+                reportNoPorts();
+                optStatus->setValue(1, true);
+                return;
+            }
             if (!MSComm1->PortOpen())
                 MSComm1->setPortOpen(true);
             Globals::dtRunStart = QDateTime::currentDateTime();
@@ -98,10 +104,22 @@ void frmMain::cmbBaud_Click()
     }
 }
 
+void frmMain::MSComm1_DeviceLosing()
+{
+    // The port closes next, and what it still holds with it: take it now, whatever the
+    // allowance, so that every byte read before the loss is shown and captured.
+    m_takeAll = true;
+    MSComm1->raiseReceiveIfWaiting();
+    m_takeAll = false;
+}
+
 void frmMain::MSComm1_DeviceLost()
 {
-    // The serial control has closed the port already: show it closed, then say why.
-    reportPortError(QStringLiteral("An error has occurred while reading comm port %1.\r\n")
-                        .arg(MSComm1->CommPort()),
-                    QStringLiteral("reading"));
+    // The serial control has closed the port already: show it closed, with the clock stopped,
+    // before the box that says why (it may stay up for long).
+    selectPortState();
+    MsgBox(QStringLiteral("An error has occurred while reading comm port %1.\r\n")
+                   .arg(MSComm1->CommPort()) +
+               kCorrectPortError,
+           MsgStyle::Exclamation, QStringLiteral("Error reading comm port!"));
 }

@@ -28,9 +28,11 @@ template <class Step> void runStep(const char* where, Step&& step)
 
 void frmMain::MSComm1_OnComm()
 {
-    if (Globals::intEventCount > kEventAllowance)
-        return;
-    ++Globals::intEventCount;
+    if (!m_takeAll) {
+        if (Globals::intEventCount > kEventAllowance)
+            return;
+        ++Globals::intEventCount;
+    }
     if (MSComm1->CommEvent() != CommEv::Receive)
         return;
 

@@ -76,8 +76,13 @@ void frmMain::Form_Load()
         cmbComm->setListIndex(0);
         cmbBaud->setListIndex(3);
     } else {
-        MsgBox(QStringLiteral("No valid comm ports found! Please install a valid serial port and "
-                              "restart this software."),
-               MsgStyle::Critical, QStringLiteral("No comm ports found!"));
+        reportNoPorts();
     }
+}
+
+void frmMain::reportNoPorts()
+{
+    MsgBox(QStringLiteral("No valid comm ports found! Please install a valid serial port and "
+                          "restart this software."),
+           MsgStyle::Critical, QStringLiteral("No comm ports found!"));
 }
