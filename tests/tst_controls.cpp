@@ -140,28 +140,50 @@ private slots:
         QCOMPARE(box.SelStart(), 10);
     }
 
-    // Cutting the pane's first characters never leaves half a line break behind.
+    // Cutting the pane's first characters never leaves half a line break behind, whether the
+    // cut ends in the laid-out text or in the text collected since.
     void textBoxCutKeepsLineBreaksWhole_data()
     {
         QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("collected");
         QTest::addColumn<int>("cut");
         QTest::addColumn<QString>("left");
-        QTest::newRow("cut ends before CR") << "ab\r\ncd" << 2 << "\r\ncd";
-        QTest::newRow("cut ends between CR and LF") << "ab\r\ncd" << 3 << "cd";
-        QTest::newRow("cut ends after LF") << "ab\r\ncd" << 4 << "cd";
+        QTest::newRow("cut ends before CR") << "ab\r\ncd"
+                                            << "" << 2 << "\r\ncd";
+        QTest::newRow("cut ends between CR and LF") << "ab\r\ncd"
+                                                    << "" << 3 << "cd";
+        QTest::newRow("cut ends after LF") << "ab\r\ncd"
+                                           << "" << 4 << "cd";
         QTest::newRow("trim chunk between CR and LF")
-            << (QString(1499, u'x') + "\r\n" + QString(2600, u'y')) << 1500 << QString(2600, u'y');
+            << (QString(1499, u'x') + "\r\n" + QString(2600, u'y')) << "" << 1500
+            << QString(2600, u'y');
+        QTest::newRow("collected: cut in the laid-out text") << "ab\r\ncd"
+                                                             << "ef\r\n"
+                                                             << 3 << "cdef\r\n";
+        QTest::newRow("collected: cut ends between CR and LF") << "ab"
+                                                               << "cd\r\nef" << 5 << "ef";
+        QTest::newRow("collected: everything") << "ab"
+                                               << "cd" << 4 << "";
+        QTest::newRow("collected only") << ""
+                                        << "abc\r\ndef" << 2 << "c\r\ndef";
     }
     void textBoxCutKeepsLineBreaksWhole()
     {
         QFETCH(QString, text);
+        QFETCH(QString, collected);
         QFETCH(int, cut);
         QFETCH(QString, left);
         TextBox box;
         box.setText(text);
+        box.setSelStart(box.Length());
+        box.setSelText(collected);
         box.setSelStart(0);
         box.setSelLength(cut);
+        QCOMPARE(box.SelStart(), 0);
         box.setSelText(QString());
+        QCOMPARE(box.Text(), left);
+        QCOMPARE(box.Length(), int(left.size()));
+        box.flush();
         QCOMPARE(box.Text(), left);
     }
 

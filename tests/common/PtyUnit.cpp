@@ -38,7 +38,10 @@ void PtyUnit::send(const QByteArray& bytes)
         if (n < 0) {
             if (errno != EAGAIN && errno != EINTR)
                 return;
-            QThread::msleep(1);
+            struct pollfd room {
+                m_master, POLLOUT, 0
+            };
+            ::poll(&room, 1, 100); // until the program has read some
             continue;
         }
         p += n;

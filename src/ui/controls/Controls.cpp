@@ -10,6 +10,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <utility>
+
 void placeTwips(QWidget* w, int left, int top, int width, int height)
 {
     w->setGeometry(twips(left), twips(top), twips(width), twips(height));
@@ -221,7 +223,33 @@ void TextBox::flush()
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(toDisplay(m_pending));
     m_pending.clear();
+    if (const int cut = std::exchange(m_frontCut, -1); cut >= 0) {
+        cursor.setPosition(0); // the selection kept aside, now in the document
+        cursor.setPosition(toDocument(cut, true), QTextCursor::KeepAnchor);
+    }
     setTextCursor(cursor); // the insertion point at the end, in view
+}
+
+void TextBox::cutFront(int length)
+{
+    const int inDocument = documentLength();
+    QTextCursor cursor(document());
+    if (length < inDocument) {
+        cursor.setPosition(toDocument(length, true), QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        return;
+    }
+    // All of the laid-out text goes, and the front of the collected text, which so is never
+    // laid out. A line break is never cut in half.
+    qsizetype rest = length - inDocument;
+    if (rest > 0 && rest < m_pending.size() && m_pending[rest - 1] == u'\r' &&
+        m_pending[rest] == u'\n')
+        ++rest;
+    if (inDocument > 0) {
+        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
+    m_pending.remove(0, rest);
 }
 
 void TextBox::keyPressEvent(QKeyEvent* event)
@@ -252,6 +280,7 @@ QString TextBox::Text() const
 
 void TextBox::setText(const QString& text)
 {
+    m_frontCut = -1;
     m_pending.clear();
     m_flushTimer.stop();
     m_atEnd = false;
@@ -299,11 +328,21 @@ int TextBox::fromDocument(int position) const
 
 int TextBox::SelStart() const
 {
+    if (m_frontCut >= 0)
+        return 0;
     return m_pending.isEmpty() ? fromDocument(textCursor().selectionStart()) : Length();
 }
 
 void TextBox::setSelStart(int start)
 {
+    m_frontCut = -1;
+    if (start == 0 && !m_pending.isEmpty()) {
+        // The start of a cut from the front (the receive path's trim): kept aside, so that
+        // collected text the cut removes is never laid out.
+        m_frontCut = 0;
+        m_atEnd = false;
+        return;
+    }
     if (start >= Length()) {
         // At the end: appends may be collected; the cursor moves when they are laid out.
         m_atEnd = true;
@@ -320,6 +359,8 @@ void TextBox::setSelStart(int start)
 
 int TextBox::SelLength() const
 {
+    if (m_frontCut >= 0)
+        return m_frontCut;
     if (!m_pending.isEmpty())
         return 0;
     const QTextCursor cursor = textCursor();
@@ -328,6 +369,10 @@ int TextBox::SelLength() const
 
 void TextBox::setSelLength(int length)
 {
+    if (m_frontCut >= 0) {
+        m_frontCut = qMin(qMax(0, length), Length());
+        return;
+    }
     flush();
     m_atEnd = false;
     QTextCursor cursor = textCursor();
@@ -340,11 +385,17 @@ void TextBox::setSelLength(int length)
 
 QString TextBox::SelText() const
 {
+    if (m_frontCut >= 0)
+        return Text().left(m_frontCut);
     return m_pending.isEmpty() ? fromDisplay(textCursor().selectedText()) : QString();
 }
 
 void TextBox::setSelText(const QString& text)
 {
+    if (m_frontCut >= 0 && text.isEmpty()) {
+        cutFront(std::exchange(m_frontCut, -1));
+        return;
+    }
     if (m_atEnd) {
         m_pending += text;
         if (!m_flushTimer.isActive())

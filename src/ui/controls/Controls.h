@@ -165,8 +165,11 @@ private:
     int toDocument(int position, bool roundUp = false) const;
     int fromDocument(int position) const;
     int documentLength() const;
+    // Removes the first `length` characters without laying out collected text.
+    void cutFront(int length);
 
     QString m_pending;    // appended at the end, not yet in the document (terminal form)
+    int m_frontCut = -1;  // a selection from the start, kept aside while text is collected
     bool m_atEnd = false; // the insertion point was put at the end with nothing selected
     QTimer m_flushTimer;
 };

@@ -1,0 +1,150 @@
+// Receive-path cost on a real line: the main window (offscreen, or on a display with
+// QT_QPA_PLATFORM=xcb) reads a pseudo-terminal through the real serial device while a writer
+// thread plays the unit. Cases: a flood of mixed text and every byte value, as fast as the
+// program takes it (capture off and on); a paced stream of 3,840 B/s (38,400 baud); the idle
+// open port. CPU is the window thread's own, from CLOCK_THREAD_CPUTIME_ID.
+//
+//   QT_QPA_PLATFORM=offscreen build/bench/flood-bench [MiB, default 8] [paced seconds, 10]
+
+#include "PtyUnit.h"
+#include "capture/CaptureFile.h"
+#include "core/Globals.h"
+#include "port/MSComm.h"
+#include "ui/frmMain.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <atomic>
+#include <cstdio>
+#include <ctime>
+#include <thread>
+
+namespace {
+double threadCpu()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+QByteArray pattern()
+{
+    QByteArray chunk;
+    for (int line = 0; line < 16; ++line)
+        chunk += "FLOOD LINE " + QByteArray::number(line) + " 0123456789 ABCDEFGHIJ\r\n";
+    for (int b = 0; b < 256; ++b)
+        chunk += char(b);
+    return chunk;
+}
+
+// Runs the event loop until the condition holds or the time is up.
+void waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, [&] {
+        if (condition())
+            loop.quit();
+    });
+    check.start(10);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+struct Bench {
+    PtyUnit unit;
+    PortDir ports;
+    QTemporaryDir dir;
+    frmMain window;
+    qint64 readBytes = 0;
+
+    Bench()
+    {
+        ports.link(1, unit.slavePath());
+        window.Load();
+        window.show();
+        window.optStatus->setValue(0, true);
+    }
+
+    // Runs the event loop while `writer` plays the unit; returns wall seconds and thread CPU.
+    std::pair<double, double> run(const std::function<void()>& writer, qint64 expectShown)
+    {
+        std::atomic<bool> done = false;
+        const double cpu0 = threadCpu();
+        QElapsedTimer wall;
+        wall.start();
+        std::thread t([&] {
+            writer();
+            done = true;
+        });
+        // Done when the writer has finished and the pane has taken the last bytes; the event
+        // loop waits for events meanwhile, as the program's does.
+        waitFor([&] { return done && window.txtTerm->Length() >= expectShown; }, 600000);
+        t.join();
+        window.txtTerm->flush();
+        QCoreApplication::processEvents();
+        return {double(wall.nsecsElapsed()) / 1e9, threadCpu() - cpu0};
+    }
+};
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const double mib = argc > 1 ? std::atof(argv[1]) : 8;
+    const int pacedSeconds = argc > 2 ? std::atoi(argv[2]) : 10;
+    const qint64 size = qint64(mib * 1024 * 1024);
+    const QByteArray chunk = pattern();
+    // The flood ends with a marker line, so the last event is known to have been shown.
+    const auto flood = [&](Bench& b) {
+        qint64 left = size;
+        while (left > 0) {
+            const qint64 n = std::min<qint64>(left, chunk.size());
+            b.unit.send(chunk.left(n));
+            left -= n;
+        }
+        b.unit.send("END OF FLOOD\r\n");
+    };
+    std::printf("case                      MB/s   CPU s/MiB   CPU %%\n");
+    for (bool capture : {false, true}) {
+        Bench b;
+        if (capture) {
+            Globals::strSavePath = b.dir.path() + u'/';
+            Globals::strFileName = QStringLiteral("flood.txt");
+            b.window.btnSave->click();
+        }
+        const auto [wall, cpu] = b.run([&] { flood(b); }, 1);
+        // Wait for the marker.
+        waitFor([&] { return b.window.txtTerm->Text().contains(QLatin1String("END OF FLOOD")); },
+                10000);
+        std::printf("flood, capture %-4s  %9.2f %11.3f %7.1f\n", capture ? "on" : "off",
+                    double(size) / wall / 1e6, cpu / mib, 100 * cpu / wall);
+        std::fflush(stdout);
+        if (capture)
+            b.window.btnSave->click();
+        CaptureFile::closeAll();
+        Globals::reset();
+    }
+    {
+        Bench b;
+        const auto [wall, cpu] = b.run(
+            [&] {
+                // 3,840 B/s in 48-byte lines, 80 a second.
+                for (int i = 0; i < pacedSeconds * 80; ++i) {
+                    b.unit.send("PACED LINE " + QByteArray::number(100000 + i) +
+                                " 0123456789 ABCDEFGHIJ KL\r\n");
+                    std::this_thread::sleep_for(std::chrono::microseconds(12500));
+                }
+            },
+            1);
+        std::printf("paced 3,840 B/s       %9s %11s %7.2f\n", "-", "-", 100 * cpu / wall);
+        const auto [idleWall, idleCpu] =
+            b.run([&] { std::this_thread::sleep_for(std::chrono::seconds(pacedSeconds)); }, 0);
+        std::printf("idle, port open       %9s %11s %7.2f\n", "-", "-", 100 * idleCpu / idleWall);
+    }
+    return 0;
+}

@@ -1,0 +1,143 @@
+// Long and rough runs: a minute of random bytes captured, and fifty unplugs during capture.
+
+#include "PtyUnit.h"
+#include "TestSupport.h"
+#include "TestWindow.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+// What the capture rule makes of bytes received: LF dropped, CR followed by LF.
+QByteArray captured(const QByteArray& received)
+{
+    QByteArray out;
+    out.reserve(received.size() + received.size() / 64);
+    for (char c : received) {
+        if (c == '\n')
+            continue;
+        out += c;
+        if (c == '\r')
+            out += '\n';
+    }
+    return out;
+}
+
+// Resident memory of this process in KiB.
+long residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+} // namespace
+
+class TestReliability : public QObject {
+    Q_OBJECT
+private slots:
+    // Random bytes at a high rate for a minute (BRENIX_SOAK_SECONDS), capture on: the file is
+    // exactly what the capture rule makes of them, and memory stays bounded.
+    void randomBytesCaptured()
+    {
+        const int seconds = qEnvironmentVariableIsSet("BRENIX_SOAK_SECONDS")
+                                ? qEnvironmentVariableIntValue("BRENIX_SOAK_SECONDS")
+                                : 60;
+        QTemporaryDir dir;
+        PtyUnit unit;
+        PortDir ports;
+        ports.link(1, unit.slavePath());
+        TestWindow w(TestWindow::Real);
+        w->Load();
+        Globals::strSavePath = dir.path() + u'/';
+        Globals::strFileName = QStringLiteral("soak.txt");
+        w->optStatus->setValue(0, true);
+        w->btnSave->click();
+
+        QByteArray sent;
+        std::atomic<bool> done = false;
+        std::thread writer([&] {
+            QRandomGenerator random(20261207);
+            QElapsedTimer clock;
+            clock.start();
+            while (clock.elapsed() < seconds * 1000) {
+                QByteArray chunk(int(random.bounded(1, 2048)), Qt::Uninitialized);
+                for (char& c : chunk)
+                    c = char(random.bounded(256));
+                unit.send(chunk);
+                sent += chunk;
+                std::this_thread::sleep_for(std::chrono::milliseconds(random.bounded(3)));
+            }
+            done = true;
+        });
+        long early = 0, peak = 0;
+        QElapsedTimer clock;
+        clock.start();
+        while (!done) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            const long rss = residentKiB();
+            if (early == 0 && clock.elapsed() > 5000)
+                early = rss;
+            peak = std::max(peak, rss);
+        }
+        writer.join();
+        const QByteArray expected = captured(sent);
+        const QString path = dir.filePath(QStringLiteral("soak.txt"));
+        QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(path).size(), qint64(expected.size()), 20000);
+        QVERIFY(fileContents(path) == expected);
+        qInfo("%lld bytes in %d s; resident %ld KiB after 5 s, %ld KiB at most",
+              qint64(sent.size()), seconds, early, peak);
+        QVERIFY2(peak - early < 20 * 1024, "memory grew by more than 20 MiB");
+    }
+
+    // Fifty unplugs while capturing: one message each, with the port shown closed; nothing of
+    // what arrived before each loss is lost; no work goes on afterwards.
+    void fiftyUnplugs()
+    {
+        QTemporaryDir dir;
+        PortDir ports;
+        TestWindow w(TestWindow::Real);
+        w->Load(); // no port yet: the message for an empty list
+        w.prompter.messages.clear();
+        w.prompter.statesAtMessages.clear();
+        w->cmbComm->AddItem(QStringLiteral("3"));
+        w->cmbComm->setListIndex(0);
+        Globals::strSavePath = dir.path() + u'/';
+        Globals::strFileName = QStringLiteral("unplugs.txt");
+        w->btnSave->click();
+        QByteArray expected;
+        for (int i = 0; i < 50; ++i) {
+            auto unit = std::make_unique<PtyUnit>();
+            QFile::remove(ports.path() + QStringLiteral("/com3"));
+            ports.link(3, unit->slavePath());
+            w->optStatus->setValue(0, true);
+            QVERIFY(w->MSComm1->PortOpen());
+            const QByteArray line = "before unplug " + QByteArray::number(i) + "\r\n";
+            unit->send(line);
+            expected += line;
+            QTRY_VERIFY_WITH_TIMEOUT(w->txtTerm->Text().endsWith(QString::fromLatin1(line)), 5000);
+            unit.reset();
+            QTRY_COMPARE_WITH_TIMEOUT(w.prompter.messages.size(), i + 1, 5000);
+        }
+        QCOMPARE(w.prompter.statesAtMessages,
+                 QStringList(50, QStringLiteral("port closed, Closed selected, clock stopped")));
+        QCOMPARE(fileContents(dir.filePath(QStringLiteral("unplugs.txt"))), expected);
+        const double cpu = cpuSeconds();
+        QTest::qWait(1000);
+        QVERIFY2(cpuSeconds() - cpu < 0.3, qPrintable(QString::number(cpuSeconds() - cpu)));
+        QCOMPARE(w.prompter.messages.size(), 50);
+    }
+};
+
+QTEST_MAIN(TestReliability)
+#include "tst_reliability.moc"
