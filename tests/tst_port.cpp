@@ -24,6 +24,22 @@ struct LoadedWindow : TestWindow {
         window->sbStatus->Panels(QStringLiteral("Time"))->setText(text);
     }
 };
+// A loaded window on the real device, port 3 a pseudo-terminal, capturing into a scratch file.
+struct CapturingOnPty {
+    QTemporaryDir dir;
+    std::unique_ptr<PtyUnit> unit = std::make_unique<PtyUnit>();
+    PortDir ports;
+    TestWindow w{TestWindow::Real};
+    QString capture = dir.filePath(QStringLiteral("c.txt"));
+
+    CapturingOnPty()
+    {
+        ports.link(3, unit->slavePath());
+        w->Load();
+        CaptureFile::number1().open(capture);
+        Globals::blnSaving = true;
+    }
+};
 } // namespace
 
 class TestPort : public QObject {
@@ -193,15 +209,8 @@ private slots:
 
     void deviceLostWhileOpen()
     {
-        QTemporaryDir dir;
-        auto unit = std::make_unique<PtyUnit>();
-        PortDir ports;
-        ports.link(3, unit->slavePath());
-        TestWindow w(TestWindow::Real);
-        w->Load();
-        const QString capture = dir.filePath(QStringLiteral("c.txt"));
-        CaptureFile::number1().open(capture);
-        Globals::blnSaving = true;
+        CapturingOnPty p;
+        auto& [dir, unit, ports, w, capture] = p;
         w->optStatus->setValue(0, true);
         unit->send("before\r\n");
         QTRY_COMPARE_WITH_TIMEOUT(w->txtTerm->Text(), QStringLiteral("before\r\n"), 5000);
@@ -237,16 +246,9 @@ private slots:
     // shown and captured.
     void deviceLostWithAllowanceUsedUp()
     {
-        QTemporaryDir dir;
-        auto unit = std::make_unique<PtyUnit>();
-        PortDir ports;
-        ports.link(3, unit->slavePath());
-        TestWindow w(TestWindow::Real);
-        w->Load();
+        CapturingOnPty p;
+        auto& [dir, unit, ports, w, capture] = p;
         w->tmrEvents->setEnabled(false);
-        const QString capture = dir.filePath(QStringLiteral("c.txt"));
-        CaptureFile::number1().open(capture);
-        Globals::blnSaving = true;
         w->optStatus->setValue(0, true);
         Globals::intEventCount = 301;
         QByteArray sent;

@@ -16,20 +16,6 @@
 #include <thread>
 
 namespace {
-// What the capture rule makes of bytes received: LF dropped, CR followed by LF.
-QByteArray captured(const QByteArray& received)
-{
-    QByteArray out;
-    out.reserve(received.size() + received.size() / 64);
-    for (char c : received) {
-        if (c == '\n')
-            continue;
-        out += c;
-        if (c == '\r')
-            out += '\n';
-    }
-    return out;
-}
 
 // Resident memory of this process in KiB.
 long residentKiB()

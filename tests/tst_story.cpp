@@ -44,19 +44,6 @@ private:
     QString m_said;
 };
 
-// What the capture rule makes of bytes sent: LF dropped, CR followed by LF.
-QByteArray captured(const QByteArray& sent)
-{
-    QByteArray out;
-    for (char c : sent) {
-        if (c == '\n')
-            continue;
-        out += c;
-        if (c == '\r')
-            out += '\n';
-    }
-    return out;
-}
 } // namespace
 
 class TestStory : public QObject {
