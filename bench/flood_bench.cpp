@@ -16,12 +16,16 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <ctime>
 #include <thread>
+#include <vector>
 
 namespace {
 double threadCpu()
@@ -50,7 +54,7 @@ void waitFor(const std::function<bool()>& condition, int timeoutMs)
         if (condition())
             loop.quit();
     });
-    check.start(10);
+    check.start(100); // seldom, so that the measurement costs little itself
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     loop.exec();
 }
@@ -68,6 +72,8 @@ struct Bench {
         window.Load();
         window.show();
         window.optStatus->setValue(0, true);
+        if (qEnvironmentVariableIsSet("BENCH_NO_PAINT")) // to tell painting from the rest
+            window.txtTerm->viewport()->setUpdatesEnabled(false);
     }
 
     // Runs the event loop while `writer` plays the unit; returns wall seconds and thread CPU.
@@ -111,6 +117,8 @@ int main(int argc, char* argv[])
     };
     std::printf("case                      MB/s   CPU s/MiB   CPU %%\n");
     for (bool capture : {false, true}) {
+        if (size == 0)
+            break; // paced and idle only
         Bench b;
         if (capture) {
             Globals::strSavePath = b.dir.path() + u'/';
@@ -129,21 +137,54 @@ int main(int argc, char* argv[])
         CaptureFile::closeAll();
         Globals::reset();
     }
-    {
+    if (pacedSeconds > 0) {
         Bench b;
+        // Latency: from a line written to the line to its text laid out in the pane.
+        const int lines = pacedSeconds * 80;
+        std::vector<std::chrono::steady_clock::time_point> sentAt(std::size_t(lines) + 1);
+        std::vector<double> latency;
+        int seen = -1;
+        QObject::connect(b.window.txtTerm->document(), &QTextDocument::contentsChanged, [&] {
+            const auto now = std::chrono::steady_clock::now();
+            const QTextDocument* doc = b.window.txtTerm->document();
+            int newest = seen;
+            for (QTextBlock block = doc->lastBlock(); block.isValid(); block = block.previous()) {
+                const QString text = block.text();
+                if (!text.startsWith(QLatin1String("PACED LINE ")))
+                    continue;
+                newest = std::max(newest, text.mid(11, 6).toInt() - 100000);
+                break;
+            }
+            for (int i = seen + 1; i <= newest && i < lines; ++i)
+                latency.push_back(
+                    std::chrono::duration<double, std::milli>(now - sentAt[std::size_t(i)])
+                        .count());
+            seen = std::max(seen, newest);
+        });
         const auto [wall, cpu] = b.run(
             [&] {
                 // 3,840 B/s in 48-byte lines, 80 a second.
-                for (int i = 0; i < pacedSeconds * 80; ++i) {
+                for (int i = 0; i < lines; ++i) {
+                    sentAt[std::size_t(i)] = std::chrono::steady_clock::now();
                     b.unit.send("PACED LINE " + QByteArray::number(100000 + i) +
                                 " 0123456789 ABCDEFGHIJ KL\r\n");
                     std::this_thread::sleep_for(std::chrono::microseconds(12500));
                 }
             },
             1);
-        std::printf("paced 3,840 B/s       %9s %11s %7.2f\n", "-", "-", 100 * cpu / wall);
+        std::sort(latency.begin(), latency.end());
+        const auto at = [&](double p) {
+            return latency.empty() ? 0.0 : latency[std::size_t(p * double(latency.size() - 1))];
+        };
+        std::printf("paced 3,840 B/s       %9s %11s %7.2f   latency p50 %.1f ms, p99 %.1f ms "
+                    "(%zu lines)\n",
+                    "-", "-", 100 * cpu / wall, at(0.5), at(0.99), latency.size());
+    }
+    {
+        Bench b;
+        const int idleSeconds = std::max(pacedSeconds, 5);
         const auto [idleWall, idleCpu] =
-            b.run([&] { std::this_thread::sleep_for(std::chrono::seconds(pacedSeconds)); }, 0);
+            b.run([&] { std::this_thread::sleep_for(std::chrono::seconds(idleSeconds)); }, 0);
         std::printf("idle, port open       %9s %11s %7.2f\n", "-", "-", 100 * idleCpu / idleWall);
     }
     return 0;

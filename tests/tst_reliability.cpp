@@ -92,7 +92,9 @@ private slots:
         QCOMPARE(onDisk.result().toHex(), expected.result().toHex());
         qInfo("%lld bytes in %d s; resident %ld KiB after 5 s, %ld KiB at most", sentSize, seconds,
               early, peak);
+#ifndef __SANITIZE_ADDRESS__ // AddressSanitizer holds freed memory back on purpose
         QVERIFY2(peak - early < 20 * 1024, "memory grew by more than 20 MiB");
+#endif
     }
 
     // Fifty unplugs while capturing: one message each, with the port shown closed; nothing of

@@ -162,7 +162,8 @@ TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUndoRedoEnabled(false);
     m_flushTimer.setSingleShot(true);
-    m_flushTimer.setInterval(kFlushMs);
+    m_flushTimer.setTimerType(Qt::PreciseTimer);
+    m_lastFlush.start();
     connect(&m_flushTimer, &QTimer::timeout, this, &TextBox::flush);
     // The selection stays highlighted when the focus leaves the pane.
     QPalette pal = palette();
@@ -217,6 +218,7 @@ QString TextBox::fromDisplay(const QString& shown)
 void TextBox::flush()
 {
     m_flushTimer.stop();
+    m_lastFlush.restart();
     if (m_pending.isEmpty())
         return;
     QTextCursor cursor(document());
@@ -398,8 +400,12 @@ void TextBox::setSelText(const QString& text)
     }
     if (m_atEnd) {
         m_pending += text;
+        // Laid out as soon as the event loop runs, unless the last layout was less than
+        // kFlushMs ago: then kFlushMs after it. A slow line shows each chunk at once, a flood
+        // is laid out at most every kFlushMs.
         if (!m_flushTimer.isActive())
-            m_flushTimer.start();
+            m_flushTimer.start(
+                int(qBound(qint64(0), kFlushMs - m_lastFlush.elapsed(), qint64(kFlushMs))));
         return;
     }
     flush();

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QList>
@@ -131,13 +132,14 @@ private:
 // characters (CR LF) and every other character is one. Control characters are shown with a
 // visible stand-in of one character; a tab shows as a tab.
 //
-// Text appended at the end is collected and laid out at most every kFlushMs: laying out a long
-// line again for each small append would otherwise cost about a millisecond each time. Every
+// Text appended at the end is collected and laid out when the event loop next runs, at most once
+// every kFlushMs: laying out a long line again for each small append would otherwise cost about
+// a millisecond each time, and a flood would lay out text that the next trim throws away. Every
 // operation sees the collected text as if it were in place.
 class TextBox : public QPlainTextEdit {
     Q_OBJECT
 public:
-    static constexpr int kFlushMs = 20;
+    static constexpr int kFlushMs = 15;
     explicit TextBox(QWidget* parent = nullptr);
     QString Text() const;
     void setText(const QString& text);
@@ -172,6 +174,7 @@ private:
     int m_frontCut = -1;  // a selection from the start, kept aside while text is collected
     bool m_atEnd = false; // the insertion point was put at the end with nothing selected
     QTimer m_flushTimer;
+    QElapsedTimer m_lastFlush;
 };
 
 // A status bar with panels found by key.
