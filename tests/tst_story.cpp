@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -76,8 +77,15 @@ private slots:
         w->btnSave->click();
         QCOMPARE(w->btnSave->text(), QStringLiteral("Close File"));
         w->txtTerm->setFocus();
+        QCOMPARE(w->focusWidget(), w->txtTerm);
         QTest::keyClicks(w->txtTerm, QStringLiteral("hi"));
-        QTRY_VERIFY_WITH_TIMEOUT(w->txtTerm->Text().contains(QLatin1String("hi")), 3000);
+        // The echo may come between the unit's own lines: look at the pane without them.
+        const auto echoed = [&] {
+            return w->txtTerm->Text()
+                .remove(QRegularExpression(QStringLiteral("READING [^\r]*\r\n")))
+                .contains(QLatin1String("hi"));
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(echoed(), 5000);
 
         // The handshake, with the unit powered on by SIGUSR1.
         w->chkCommand->click();
@@ -112,8 +120,10 @@ private slots:
         const QByteArray file = fileContents(files.filePath(QStringLiteral("story.txt")));
         QVERIFY(file.endsWith("\r\n\r\n"));
         const QByteArray body = file.chopped(4);
-        QVERIFY(body.contains("hi") && body.contains("BRENIX INDUSTRIES, INC.") &&
-                body.contains("STATUS"));
+        QVERIFY(QString::fromLatin1(body)
+                    .remove(QRegularExpression(QStringLiteral("READING [^\r]*\r\n")))
+                    .contains(QLatin1String("hi")) &&
+                body.contains("BRENIX INDUSTRIES, INC.") && body.contains("STATUS"));
         QVERIFY2(captured(fileContents(log)).contains(body), "not a stretch of what was sent");
         QVERIFY(!QFile::exists(other));
         qInfo("the whole story took %.1f s", double(story.elapsed()) / 1000);
