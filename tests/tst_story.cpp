@@ -104,11 +104,18 @@ private slots:
         w.prompter.saveAnswers << other;
         w->mnuChangeSave->trigger();
         QCOMPARE(w->lblFile->Caption(), QStringLiteral("other.txt"));
+        int arrivedDuringDialog = 0;
         {
             FileExistsAnswers append({QStringLiteral("btnAppend")});
+            append.onShown = [&] { // the unit's lines keep coming while the dialog is up
+                const int before = w->txtTerm->Length();
+                QTest::qWait(500);
+                arrivedDuringDialog = w->txtTerm->Length() - before;
+            };
             w.prompter.saveAnswers << files.filePath(QStringLiteral("story.txt"));
             w->btnChange->click();
         }
+        QVERIFY(arrivedDuringDialog > 0);
         QCOMPARE(w->lblFile->Caption(), QStringLiteral("story.txt"));
         w->btnSave->click();
         QCOMPARE(w->btnSave->text(), QStringLiteral("Save To File"));

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <functional>
+
 // Answers the file-exists dialogs as they come up, in order: a button's name, or "close" for
 // its close box. Records what each showing looked like.
 class FileExistsAnswers : public QObject {
@@ -21,6 +23,8 @@ public:
                                  dialog->btnOverwrite->text(), dialog->btnCancel->text()}
                          .join(u'|');
             const QString answer = m_answers.takeFirst();
+            if (onShown)
+                onShown();
             if (answer == QLatin1String("close"))
                 dialog->close();
             else
@@ -29,6 +33,8 @@ public:
         m_poll.start(5);
     }
     QStringList shown;
+    // Runs while a dialog is up, before it is answered.
+    std::function<void()> onShown;
 
 private:
     QStringList m_answers;
