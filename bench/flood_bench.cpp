@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -43,6 +44,18 @@ QByteArray pattern()
     for (int b = 0; b < 256; ++b)
         chunk += char(b);
     return chunk;
+}
+
+// Resident memory of the process in KiB.
+long residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
 }
 
 // Runs the event loop until the condition holds or the time is up.
@@ -125,17 +138,48 @@ int main(int argc, char* argv[])
             Globals::strFileName = QStringLiteral("flood.txt");
             b.window.btnSave->click();
         }
+        // How late a 10 ms timer of the window fires during the flood: how soon the window
+        // answers anything else.
+        std::vector<double> lateness;
+        QElapsedTimer sinceTick;
+        QTimer probe;
+        probe.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            lateness.push_back(double(sinceTick.nsecsElapsed()) / 1e6 - 10);
+            sinceTick.restart();
+        });
+        sinceTick.start();
+        probe.start(10);
         const auto [wall, cpu] = b.run([&] { flood(b); }, 1);
+        probe.stop();
+        std::sort(lateness.begin(), lateness.end());
         // Wait for the marker.
         waitFor([&] { return b.window.txtTerm->Text().contains(QLatin1String("END OF FLOOD")); },
                 10000);
-        std::printf("flood, capture %-4s  %9.2f %11.3f %7.1f\n", capture ? "on" : "off",
-                    double(size) / wall / 1e6, cpu / mib, 100 * cpu / wall);
+        std::printf("flood, capture %-4s  %9.2f %11.3f %7.1f   window answers: p99 %.1f ms late\n",
+                    capture ? "on" : "off", double(size) / wall / 1e6, cpu / mib, 100 * cpu / wall,
+                    lateness.empty() ? 0.0
+                                     : lateness[std::size_t(0.99 * double(lateness.size() - 1))]);
         std::fflush(stdout);
         if (capture)
             b.window.btnSave->click();
         CaptureFile::closeAll();
         Globals::reset();
+    }
+    if (size > 0) {
+        // Memory over ten floods in one window.
+        Bench b;
+        std::printf("resident MiB after each of ten floods:");
+        for (int i = 0; i < 10; ++i) {
+            b.run([&] { flood(b); }, 1);
+            waitFor(
+                [&] { return b.window.txtTerm->Text().contains(QLatin1String("END OF FLOOD")); },
+                10000);
+            b.window.txtTerm->setText(QString()); // the next marker is new
+            std::printf(" %.1f", double(residentKiB()) / 1024);
+            std::fflush(stdout);
+        }
+        std::printf("\n");
     }
     if (pacedSeconds > 0) {
         Bench b;
