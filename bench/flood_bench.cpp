@@ -7,6 +7,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/flood-bench [MiB, default 8] [paced seconds, 10]
 
 #include "PtyUnit.h"
+#include "TestSupport.h"
 #include "capture/CaptureFile.h"
 #include "core/Globals.h"
 #include "port/MSComm.h"
@@ -44,18 +45,6 @@ QByteArray pattern()
     for (int b = 0; b < 256; ++b)
         chunk += char(b);
     return chunk;
-}
-
-// Resident memory of the process in KiB.
-long residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    return 0;
 }
 
 // Runs the event loop until the condition holds or the time is up.
