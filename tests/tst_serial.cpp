@@ -3,10 +3,13 @@
 #include "TestSupport.h"
 #include "port/MSComm.h"
 #include "port/PortMap.h"
+#include "port/QtSerialDevice.h"
 #include "runtime/RuntimeError.h"
 
 #include <QSignalSpy>
 #include <QTest>
+
+#include <thread>
 
 namespace {
 struct FakeComm {
@@ -87,6 +90,28 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT((got += comm.Input(), got.size() >= 5), 5000);
         QTest::qWait(50);
         QCOMPARE(got + comm.Input(), QByteArray("fresh"));
+    }
+
+    // Bytes that nobody takes for a while (the allowance holding events back) wait in the
+    // program only up to its read buffer; the rest waits in the system, and nothing is lost.
+    void ptyBacklogWaitsInTheSystem()
+    {
+        PtyUnit unit;
+        PortDir ports;
+        ports.link(1, unit.slavePath());
+        MSComm comm;
+        comm.setPortOpen(true);
+        QByteArray sent;
+        for (int i = 0; sent.size() < 1024 * 1024; ++i)
+            sent += QByteArray::number(i) + ' ';
+        std::thread writer([&] { unit.send(sent); });
+        QTest::qWait(300);
+        QVERIFY(comm.InBufferCount() > 0);
+        QVERIFY(comm.InBufferCount() <= QtSerialDevice::kReadBufferBytes);
+        QByteArray got;
+        QTRY_VERIFY_WITH_TIMEOUT((got += comm.Input(), got.size() >= sent.size()), 20000);
+        writer.join();
+        QCOMPARE(got, sent);
     }
 
     // A hang-up is reported exactly once, and only after the port is closed: Qt keeps

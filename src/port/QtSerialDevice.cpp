@@ -25,6 +25,7 @@ void QtSerialDevice::open(const QString& path, const PortSettings& settings)
         throw serialError(SerialOp::Open, QSerialPort::DeviceNotFoundError,
                           QStringLiteral("No such file or directory"));
     m_port.setPortName(device);
+    m_port.setReadBufferSize(kReadBufferBytes);
     if (!m_port.open(QIODevice::ReadWrite)) {
         // Qt reports a port held by another program and one the user may not open alike.
         const int denied =
