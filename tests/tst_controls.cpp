@@ -2,8 +2,33 @@
 #include "ui/controls/Controls.h"
 
 #include <QElapsedTimer>
+#include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTest>
+
+namespace {
+// Records the rectangles painted in two widgets.
+class PaintRecorder : public QObject {
+public:
+    PaintRecorder(QWidget* a, QList<QRect>* aRects, QWidget* b, QList<QRect>* bRects)
+        : m_targets{{a, aRects}, {b, bRects}}
+    {
+        a->installEventFilter(this);
+        b->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            for (const auto& [widget, rects] : m_targets)
+                if (widget == watched)
+                    rects->append(static_cast<QPaintEvent*>(event)->rect());
+        return false;
+    }
+
+private:
+    QList<std::pair<QObject*, QList<QRect>*>> m_targets;
+};
+} // namespace
 
 class TestControls : public QObject {
     Q_OBJECT
@@ -209,6 +234,56 @@ private slots:
         QCOMPARE(box.SelStart(), 1);
         QTest::keyClick(&box, Qt::Key_X); // the user types where the insertion point is
         QCOMPARE(box.Text(), QStringLiteral("axbc\r\nde"));
+    }
+
+    // A line streaming in repaints the new line, not the whole pane; the scroll bar follows
+    // with a deferred repaint that is not lost when the stream stops.
+    void textBoxRepaintsOnlyWhatChanged()
+    {
+        TextBox box;
+        box.resize(400, 240);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QString lines;
+        for (int i = 0; i < 100; ++i)
+            lines += QStringLiteral("line %1\r\n").arg(i);
+        box.setText(lines);
+        box.setSelStart(box.Length());
+        QTest::qWait(50);
+        QList<QRect> pane, bar;
+        PaintRecorder recorder(box.viewport(), &pane, box.verticalScrollBar(), &bar);
+        box.setSelStart(box.Length());
+        box.setSelText(QStringLiteral("one more line\r\n"));
+        box.flush();
+        QTRY_VERIFY(!pane.isEmpty());
+        const int lineHeight = box.fontMetrics().lineSpacing();
+        for (const QRect& r : pane)
+            QVERIFY2(r.height() <= 3 * lineHeight, qPrintable(QString::number(r.height())));
+        QVERIFY(bar.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!bar.isEmpty(), 1000);
+    }
+
+    // Text far beyond what the pane keeps waits for the cut that usually follows, and is
+    // shown when none comes.
+    void textBoxHoldsLongTextForTheCut()
+    {
+        TextBox box;
+        const QString flood(3 * TextBox::kLongText, u'x');
+        box.setSelStart(0);
+        box.setSelText(flood);
+        box.setSelStart(box.Length());
+        box.setSelText(flood);
+        QTest::qWait(TextBox::kFlushMs * 2);
+        QVERIFY(box.toPlainText().isEmpty());
+        box.setSelStart(0);
+        box.setSelLength(box.Length() - 10);
+        box.setSelText(QString());
+        box.setSelStart(box.Length());
+        box.setSelText(QStringLiteral("end"));
+        QTRY_COMPARE_WITH_TIMEOUT(box.toPlainText(), QString(10, u'x') + "end", 1000);
+        box.setSelStart(box.Length());
+        box.setSelText(flood);
+        QTRY_COMPARE_WITH_TIMEOUT(box.document()->characterCount(), int(flood.size() + 14), 1000);
     }
 
     void labelColours()

@@ -5,6 +5,9 @@
 #include "runtime/RuntimeError.h"
 
 #include <QKeyEvent>
+#include <QPlainTextDocumentLayout>
+#include <QSignalBlocker>
+#include <QScopeGuard>
 #include <QSizeGrip>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -155,8 +158,78 @@ constexpr char16_t kDeletePicture = 0x2421;
 constexpr char16_t kReplacement = 0xFFFD; // the code page's unassigned bytes
 } // namespace
 
+namespace {
+// The pane's document layout. A small append at the end changes only the blocks it lands in, so
+// only those are repainted: the plain-text layout repaints the whole view whenever an append
+// ends in a line break. Blocks that have been laid out keep their shaped glyphs, so that a
+// repaint does not shape the visible lines again.
+class PaneLayout : public QPlainTextDocumentLayout {
+public:
+    using QPlainTextDocumentLayout::QPlainTextDocumentLayout;
+
+    QRectF blockBoundingRect(const QTextBlock& block) const override
+    {
+        if (block.isValid())
+            block.layout()->setCacheEnabled(true);
+        return QPlainTextDocumentLayout::blockBoundingRect(block);
+    }
+
+protected:
+    void documentChanged(int from, int removed, int added) override
+    {
+        constexpr int kSmallAppend = 4096; // characters; larger changes repaint the whole view
+        const QTextDocument* doc = document();
+        const int blocksBefore = std::exchange(m_blockCount, doc->blockCount());
+        if (blocksBefore < 0 || removed != 0 || added <= 0 || added > kSmallAppend ||
+            from + added != doc->characterCount() - 1) {
+            QPlainTextDocumentLayout::documentChanged(from, removed, added);
+            return;
+        }
+        const QTextBlock first = doc->findBlock(from);
+        const qreal heightBefore = blockBoundingRect(first).height();
+        {
+            const QSignalBlocker quiet(this);
+            QPlainTextDocumentLayout::documentChanged(from, removed, added);
+        }
+        if (doc->blockCount() != blocksBefore || blockBoundingRect(first).height() != heightBefore)
+            emit documentSizeChanged(documentSize());
+        for (QTextBlock b = first; b.isValid(); b = b.next())
+            emit updateBlock(b);
+    }
+
+private:
+    int m_blockCount = -1; // as of the last change; unknown before the first
+};
+} // namespace
+
+PaneScrollBar::PaneScrollBar(QWidget* parent) : QScrollBar(Qt::Vertical, parent)
+{
+    m_repaint.setSingleShot(true);
+    m_repaint.setInterval(kDeferredRepaintMs);
+    connect(&m_repaint, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+}
+
+void PaneScrollBar::setDeferring(bool deferring)
+{
+    m_deferring = deferring;
+}
+
+void PaneScrollBar::sliderChange(SliderChange change)
+{
+    if (!m_deferring || isSliderDown()) {
+        m_repaint.stop();
+        QScrollBar::sliderChange(change);
+    } else if (!m_repaint.isActive()) {
+        m_repaint.start();
+    }
+}
+
 TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent)
 {
+    auto* doc = new QTextDocument(this);
+    doc->setDocumentLayout(new PaneLayout(doc));
+    setDocument(doc);
+    setVerticalScrollBar(m_scrollBar = new PaneScrollBar);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -221,6 +294,9 @@ void TextBox::flush()
     m_lastFlush.restart();
     if (m_pending.isEmpty())
         return;
+    // The scroll bar follows the appended text at its own slower pace.
+    m_scrollBar->setDeferring(true);
+    const auto resume = qScopeGuard([this] { m_scrollBar->setDeferring(false); });
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(toDisplay(m_pending));
@@ -252,6 +328,8 @@ void TextBox::cutFront(int length)
         cursor.removeSelectedText();
     }
     m_pending.remove(0, rest);
+    if (m_pending.capacity() > 4 * m_pending.size() + 65536)
+        m_pending.squeeze(); // a flood's event leaves no large buffer behind
 }
 
 void TextBox::keyPressEvent(QKeyEvent* event)
@@ -348,7 +426,10 @@ void TextBox::setSelStart(int start)
     if (start >= Length()) {
         // At the end: appends may be collected; the cursor moves when they are laid out.
         m_atEnd = true;
-        if (m_pending.isEmpty())
+        // Moving the cursor repaints it, so it is moved only when it is not at the end already.
+        const QTextCursor cursor = textCursor();
+        if (m_pending.isEmpty() &&
+            (cursor.hasSelection() || cursor.position() != document()->characterCount() - 1))
             moveCursor(QTextCursor::End);
         return;
     }
@@ -402,10 +483,15 @@ void TextBox::setSelText(const QString& text)
         m_pending += text;
         // Laid out as soon as the event loop runs, unless the last layout was less than
         // kFlushMs ago: then kFlushMs after it. A slow line shows each chunk at once, a flood
-        // is laid out at most every kFlushMs.
-        if (!m_flushTimer.isActive())
+        // is laid out at most every kFlushMs. Collected text far beyond what the pane keeps
+        // waits up to kLongFlushMs, for the cut that the next chunk usually brings.
+        if (m_pending.size() > kLongText) {
+            if (m_flushTimer.remainingTime() < kLongFlushMs)
+                m_flushTimer.start(kLongFlushMs);
+        } else if (!m_flushTimer.isActive()) {
             m_flushTimer.start(
                 int(qBound(qint64(0), kFlushMs - m_lastFlush.elapsed(), qint64(kFlushMs))));
+        }
         return;
     }
     flush();

@@ -12,6 +12,7 @@
 #include <QList>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTimer>
 
 // Pixels from twips (15 twips to a device-independent pixel).
@@ -128,6 +129,24 @@ private:
     QTimer m_timer;
 };
 
+// The terminal pane's vertical scroll bar. While deferring, a change repaints it only after
+// kDeferredRepaintMs, together with the changes that follow: text streaming in changes its range
+// with every line, and a repaint costs more than the line.
+class PaneScrollBar : public QScrollBar {
+    Q_OBJECT
+public:
+    static constexpr int kDeferredRepaintMs = 100;
+    explicit PaneScrollBar(QWidget* parent = nullptr);
+    void setDeferring(bool deferring);
+
+protected:
+    void sliderChange(SliderChange change) override;
+
+private:
+    bool m_deferring = false;
+    QTimer m_repaint;
+};
+
 // The terminal pane. Its text is counted as the terminal counts it: a line break is two
 // characters (CR LF) and every other character is one. Control characters are shown with a
 // visible stand-in of one character; a tab shows as a tab.
@@ -140,6 +159,8 @@ class TextBox : public QPlainTextEdit {
     Q_OBJECT
 public:
     static constexpr int kFlushMs = 15;
+    static constexpr int kLongFlushMs = 100;
+    static constexpr qsizetype kLongText = 65536; // characters
     explicit TextBox(QWidget* parent = nullptr);
     QString Text() const;
     void setText(const QString& text);
@@ -170,6 +191,7 @@ private:
     // Removes the first `length` characters without laying out collected text.
     void cutFront(int length);
 
+    PaneScrollBar* m_scrollBar;
     QString m_pending;    // appended at the end, not yet in the document (terminal form)
     int m_frontCut = -1;  // a selection from the start, kept aside while text is collected
     bool m_atEnd = false; // the insertion point was put at the end with nothing selected
