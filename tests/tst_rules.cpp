@@ -69,14 +69,18 @@ private slots:
 
     void lineBufferIsBounded()
     {
-        ReceiveText rule;
         const int line = ReceiveText::kLineBufferLimit + 100;
-        QStringList completed;
-        const QString text =
-            rule.take(QByteArray(line, 'x') + '\r', [&](const QString& l) { completed << l; });
-        QCOMPARE(text.size(), line + 2); // the rest of the line is still shown
-        QCOMPARE(completed, QStringList{QString(ReceiveText::kLineBufferLimit, u'x')});
-        QVERIFY(rule.strLineBuf.isEmpty());
+        // In one event, and split a little before the limit.
+        for (const int split : {line, ReceiveText::kLineBufferLimit - 10}) {
+            ReceiveText rule;
+            QStringList completed;
+            const auto onLine = [&](const QString& l) { completed << l; };
+            QString text = rule.take(QByteArray(split, 'x'), onLine);
+            text += rule.take(QByteArray(line - split, 'x') + '\r', onLine);
+            QCOMPARE(text.size(), line + 2); // the rest of the line is still shown
+            QCOMPARE(completed, QStringList{QString(ReceiveText::kLineBufferLimit, u'x')});
+            QVERIFY(rule.strLineBuf.isEmpty());
+        }
     }
 
     void paneTrim_data()
