@@ -11,6 +11,7 @@
 #include "capture/CaptureFile.h"
 #include "core/Globals.h"
 #include "port/MSComm.h"
+#include "runtime/Memory.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
@@ -102,6 +103,7 @@ struct Bench {
 
 int main(int argc, char* argv[])
 {
+    returnLargeBlocksToSystem(); // as the program does
     QApplication app(argc, argv);
     const double mib = argc > 1 ? std::atof(argv[1]) : 8;
     const int pacedSeconds = argc > 2 ? std::atoi(argv[2]) : 10;

@@ -1,4 +1,5 @@
 #include "runtime/AppInfo.h"
+#include "runtime/Memory.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@ void onTerminate(int)
 
 int main(int argc, char* argv[])
 {
+    returnLargeBlocksToSystem();
     QApplication app(argc, argv);
     QApplication::setApplicationName(App::Title());
     QApplication::setApplicationVersion(

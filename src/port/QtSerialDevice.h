@@ -21,7 +21,7 @@ public:
     // holds events back, more stays in the operating system's buffer, and a pseudo-terminal's
     // writer waits, so one event never takes megabytes at once. At 38,400 baud this is over a
     // minute of data; the allowance holds events back for at most 100 ms.
-    static constexpr qint64 kReadBufferBytes = 256 * 1024;
+    static constexpr qint64 kReadBufferBytes = 512 * 1024;
 
 private:
     // How long a write waits for room in the line's output buffer before it fails.
