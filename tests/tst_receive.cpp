@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -72,6 +73,26 @@ private slots:
         QCOMPARE(Globals::intEventCount, qint16(1));
         w->tmrEvents_Timer(); // nothing waiting: no event
         QCOMPARE(Globals::intEventCount, qint16(0));
+    }
+
+    // On a quiet line the allowance timer stops ticking, still enabled; the next event starts
+    // a fresh period.
+    void allowanceTimerDozesOnQuietLine()
+    {
+        TestWindow w;
+        w->MSComm1->setPortOpen(true);
+        Timer* timer = w->tmrEvents;
+        w.fake->inject("x");
+        w->tmrEvents_Timer(); // the period held an event: it ticks on
+        QSignalSpy ticks(timer, &Timer::Tick);
+        QTRY_COMPARE_WITH_TIMEOUT(ticks.count(), 1, 2000);
+        QTest::qWait(timer->Interval() * 3);
+        QCOMPARE(ticks.count(), 1); // then it dozes
+        QVERIFY(timer->Enabled());
+        w.fake->inject("y");
+        QCOMPARE(Globals::intEventCount, qint16(1));
+        QTRY_COMPARE_WITH_TIMEOUT(Globals::intEventCount, qint16(0), timer->Interval() * 3);
+        QCOMPARE(w->txtTerm->Text(), QStringLiteral("xy"));
     }
 
     void otherEventsOnlyCount()

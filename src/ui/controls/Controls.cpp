@@ -6,8 +6,8 @@
 
 #include <QKeyEvent>
 #include <QPlainTextDocumentLayout>
-#include <QSignalBlocker>
 #include <QScopeGuard>
+#include <QSignalBlocker>
 #include <QSizeGrip>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -144,10 +144,27 @@ Timer::Timer(int intervalMs, bool enabled, QObject* parent) : QObject(parent)
 void Timer::setEnabled(bool enabled)
 {
     // QTimer::start() restarts a running countdown; an enabled timer must keep it.
-    if (enabled && !m_timer.isActive())
+    if (enabled && !m_timer.isActive()) {
+        m_dozing = false;
         m_timer.start();
-    else if (!enabled)
+    } else if (!enabled) {
+        m_dozing = false;
         m_timer.stop();
+    }
+}
+
+void Timer::doze()
+{
+    if (m_timer.isActive()) {
+        m_timer.stop();
+        m_dozing = true;
+    }
+}
+
+void Timer::wake()
+{
+    if (m_dozing)
+        setEnabled(true);
 }
 
 // TextBox ----------------------------------------------------------------------------------

@@ -120,13 +120,18 @@ public:
     Timer(int intervalMs, bool enabled, QObject* parent = nullptr);
     int Interval() const { return m_timer.interval(); }
     void setInterval(int ms) { m_timer.setInterval(ms); }
-    bool Enabled() const { return m_timer.isActive(); }
+    bool Enabled() const { return m_timer.isActive() || m_dozing; }
     void setEnabled(bool enabled);
+    // Stops the countdown while its ticks would change nothing, without switching the timer
+    // off; wake() starts a fresh interval.
+    void doze();
+    void wake();
 signals:
     void Tick();
 
 private:
     QTimer m_timer;
+    bool m_dozing = false;
 };
 
 // The terminal pane's vertical scroll bar. While deferring, a change repaints it only after

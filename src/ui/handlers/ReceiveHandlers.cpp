@@ -28,6 +28,7 @@ template <class Step> void runStep(const char* where, Step&& step)
 
 void frmMain::MSComm1_OnComm()
 {
+    tmrEvents->wake();
     if (!m_takeAll) {
         if (Globals::intEventCount > kEventAllowance)
             return;

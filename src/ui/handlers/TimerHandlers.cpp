@@ -7,9 +7,14 @@
 
 void frmMain::tmrEvents_Timer()
 {
+    const bool counted = Globals::intEventCount > 0;
     Globals::intEventCount = 0;
     // Bytes held back by the allowance would otherwise wait for the unit's next transmission.
     MSComm1->raiseReceiveIfWaiting();
+    // After a period without events the next period starts with the next event, so that a
+    // quiet line does not wake the program ten times a second.
+    if (!counted && Globals::intEventCount == 0)
+        tmrEvents->doze();
 }
 
 void frmMain::tmrFlow_Timer()
