@@ -216,11 +216,16 @@ void Unit::writeFlood()
         chunk += "FLOOD LINE " + std::to_string(line) + " 0123456789 ABCDEFGHIJ\r\n";
     for (int b = 0; b < 256; ++b)
         chunk += char(b);
+    // Written in large pieces, so that the unit is not what limits the flood.
+    const std::size_t period = chunk.size();
+    while (chunk.size() < 65536 + period)
+        chunk += chunk.substr(0, period);
     std::uint32_t sum = 2166136261u; // FNV-1a
+    const auto start = Clock::now();
     long left = m_o.flood;
     std::size_t at = 0;
     while (left > 0 && !g_stop) {
-        const std::size_t n = std::min<std::size_t>(std::size_t(left), chunk.size() - at);
+        const std::size_t n = std::min<std::size_t>(std::size_t(left), 65536);
         const ssize_t w = ::write(m_master, chunk.data() + at, n);
         if (w < 0) {
             if (errno == EAGAIN || errno == EINTR) {
@@ -237,11 +242,13 @@ void Unit::writeFlood()
         if (m_log)
             std::fwrite(chunk.data() + at, 1, std::size_t(w), m_log);
         left -= w;
-        at = (at + std::size_t(w)) % chunk.size();
+        at = (at + std::size_t(w)) % period;
     }
     if (m_log)
         std::fflush(m_log);
-    say("flood: %ld bytes sent, FNV-1a checksum %08x", m_o.flood - left, sum);
+    const std::chrono::duration<double> took = Clock::now() - start;
+    say("flood: %ld bytes sent in %.3f s, FNV-1a checksum %08x", m_o.flood - left, took.count(),
+        sum);
 }
 
 void Unit::writePaced(Clock::time_point now)
@@ -348,6 +355,7 @@ void Unit::tick(Clock::time_point now)
 void Unit::run()
 {
     m_lastWrite = Clock::now();
+    int console = STDIN_FILENO; // -1 once it has ended: an ended input would wake poll at once
     while (!g_stop) {
         const auto now = Clock::now();
         if (g_powerRequest) {
@@ -370,7 +378,7 @@ void Unit::run()
             powerOn("terminal opened the line");
         }
 
-        struct pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {m_master, POLLIN, 0}};
+        struct pollfd fds[2] = {{console, POLLIN, 0}, {m_master, POLLIN, 0}};
         const nfds_t count = m_open ? 2 : 1; // a hang-up would wake poll at once
         if (::poll(fds, count, 10) < 0 && errno != EINTR)
             break;
@@ -380,7 +388,7 @@ void Unit::run()
             if (n > 0 && std::find(c, c + n, 'p') != c + n)
                 powerOn("asked for");
             else if (n <= 0)
-                fds[0].fd = -1;
+                console = -1;
         }
         if (m_open && (fds[1].revents & POLLIN)) {
             char buf[256];

@@ -1,0 +1,222 @@
+#!/usr/bin/env bash
+# Keeps the score of the receive path: the built terminal in a real window under Xvfb, fed by the
+# unit simulator on a pseudo-terminal, with picocom (its log on) on the same streams as the
+# reference. Prints one table. A benchmark, not a test: nothing here passes or fails.
+#
+#   bench/run_bench.sh            BENCH_MIB (flood size, default 32), BENCH_SECONDS (paced and
+#                                 idle, default 10), BENCH_FLOODS (memory run, default 10)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+MIB=${BENCH_MIB:-32}
+SECS=${BENCH_SECONDS:-10}
+FLOODS=${BENCH_FLOODS:-10}
+BYTES=$((MIB * 1024 * 1024))
+
+missing=()
+command -v Xvfb >/dev/null || missing+=(xvfb)
+command -v xdotool >/dev/null || missing+=(xdotool)
+command -v picocom >/dev/null || missing+=(picocom)
+command -v script >/dev/null || missing+=(bsdutils)
+if [ ${#missing[@]} -gt 0 ]; then
+  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null
+fi
+scripts/install-deps.sh >/dev/null
+scripts/build.sh >/dev/null
+
+work=$(mktemp -d)
+mkdir -p "$work/ports" "$work/home/Desktop"
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+pids+=("$xvfb")
+export DISPLAY=$display
+for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
+
+# CPU time of a process, all its threads, in nanoseconds.
+cpu_ns() {
+  local sum=0 t
+  for t in /proc/"$1"/task/*/schedstat; do
+    read -r run _ <"$t" 2>/dev/null && sum=$((sum + run))
+  done
+  echo "$sum"
+}
+now_ns() { date +%s%N; }
+rss_mib() { awk '/VmRSS/ { printf "%.1f", $2 / 1024 }' /proc/"$1"/status; }
+# Waits until a process's CPU time stops rising (the program has handled what came).
+settle() {
+  local a b
+  a=$(cpu_ns "$1")
+  while sleep 0.3; b=$(cpu_ns "$1"); [ $((b - a)) -gt 3000000 ]; do a=$b; done
+}
+# Waits for a line matching $2 in file $1, the $3rd of its kind (default first).
+wait_line() {
+  for _ in $(seq 6000); do
+    [ "$(grep -c -- "$2" "$1" 2>/dev/null || true)" -ge "${3:-1}" ] && return 0
+    sleep 0.01
+  done
+  echo "bench: gave up waiting for '$2' in $1" >&2
+  return 1
+}
+
+unit=
+start_unit() {
+  [ -n "$unit" ] && { kill "$unit"; wait "$unit" 2>/dev/null || true; }
+  : >"$work/unit.log"
+  build/tools/brenix-unit "$work/ports/com1" "$@" </dev/null >"$work/unit.log" 2>&1 &
+  unit=$!
+  pids+=("$unit")
+  for _ in $(seq 100); do [ -e "$work/ports/com1" ] && return; sleep 0.02; done
+}
+
+term=
+# Starts the terminal; sets `startup_ms` to the time until its window is shown.
+start_terminal() {
+  local t0 w
+  t0=$(now_ns)
+  HOME="$work/home" BRENIX_PORT_DIR="$work/ports" build/src/brenix-terminal "$@" \
+    >"$work/term.log" 2>&1 &
+  term=$!
+  pids+=("$term")
+  while ! w=$(xdotool search --onlyvisible --name '^Brenix Terminal' 2>/dev/null); do
+    sleep 0.005
+  done
+  startup_ms=$((($(now_ns) - t0) / 1000000))
+  window=$(head -n1 <<<"$w")
+}
+stop_terminal() { kill "$term"; wait "$term" 2>/dev/null || true; }
+click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
+
+# Where "Open" and "Save" are: the window's own painting log names each control's place.
+start_unit --interval 3600000
+QT_LOGGING_RULES="qt.widgets.painting=true" start_terminal
+sleep 1
+stop_terminal
+place() {
+  grep -o "name=\"$1\") as needing flush in frmMain([^)]*) at offset QPoint([0-9]*,[0-9]*)" \
+    "$work/term.log" | head -n1 | sed 's/.*QPoint(\([0-9]*\),\([0-9]*\))/\1 \2/'
+}
+read -r ox oy <<<"$(place 'optStatus(0)')"
+read -r sx sy <<<"$(place btnSave)"
+open_port() { click $((ox + 8)) $((oy + 8)); wait_line "$work/unit.log" 'powered on'; }
+
+startups=()
+for _ in 1 2 3; do
+  start_terminal
+  startups+=("$startup_ms")
+  stop_terminal
+done
+startup=$(printf '%s\n' "${startups[@]}" | sort -n | sed -n 2p)
+
+# One flood into the terminal: sets f_mbs (MB/s) and f_cpu (CPU s/MiB).
+flood_case() {
+  local c0 c1 secs
+  start_unit --flood "$BYTES" --interval 3600000
+  start_terminal
+  sleep 0.5
+  [ "$1" = on ] && click $((sx + 8)) $((sy + 8)) && sleep 0.3
+  c0=$(cpu_ns "$term")
+  open_port
+  wait_line "$work/unit.log" 'flood:'
+  settle "$term"
+  c1=$(cpu_ns "$term")
+  secs=$(grep -o 'sent in [0-9.]*' "$work/unit.log" | awk '{print $3}')
+  stop_terminal
+  read -r f_mbs f_cpu <<<"$(per_mib "$secs" $((c1 - c0)))"
+}
+# MB/s and CPU s/MiB of a flood of BYTES that took $1 seconds and $2 ns of CPU.
+per_mib() {
+  awk -v b="$BYTES" -v s="$1" -v c="$2" -v m="$MIB" \
+    'BEGIN { printf "%.2f %.3f", b / s / 1e6, c / 1e9 / m }'
+}
+flood_case off
+off_mbs=$f_mbs off_cpu=$f_cpu
+flood_case on
+on_mbs=$f_mbs on_cpu=$f_cpu
+capture=$(find "$work/home" -name '*.txt' -printf '%s\n' | head -n1)
+
+# Memory over repeated floods in one run of the terminal.
+start_unit --flood $((8 * 1024 * 1024)) --interval 3600000
+start_terminal
+sleep 0.5
+open_port
+rss=()
+for i in $(seq "$FLOODS"); do
+  [ "$i" -gt 1 ] && kill -USR1 "$unit"
+  wait_line "$work/unit.log" 'flood:' "$i"
+  settle "$term"
+  rss+=("$(rss_mib "$term")")
+done
+stop_terminal
+
+# CPU share of a process and of the X server over SECS seconds.
+share() {
+  local c0 x0 t0 c1 x1 t1
+  c0=$(cpu_ns "$1"); x0=$(cpu_ns "$xvfb"); t0=$(now_ns)
+  sleep "$SECS"
+  c1=$(cpu_ns "$1"); x1=$(cpu_ns "$xvfb"); t1=$(now_ns)
+  awk -v c=$((c1 - c0)) -v x=$((x1 - x0)) -v t=$((t1 - t0)) \
+    'BEGIN { printf "%.2f %.2f", 100 * c / t, 100 * x / t }'
+}
+# Paced: the unit's readings at 3,840 B/s (38,400 baud), after its start-up lines.
+start_unit --baud 38400 --pace 3840 --interval 5
+start_terminal
+sleep 0.5
+open_port
+sleep 3
+read -r paced paced_x <<<"$(share "$term")"
+stop_terminal
+# Idle: the port open, the unit silent after its start-up lines.
+start_unit --interval 3600000
+start_terminal
+sleep 0.5
+open_port
+sleep 3
+read -r idle idle_x <<<"$(share "$term")"
+stop_terminal
+
+# picocom with its log on the same streams. It wants a terminal of its own: script gives it one.
+picocom_run() {
+  script -qfec "picocom -q --nolock -b 38400 --logfile $work/picocom.log $work/ports/com1" \
+    /dev/null </dev/null >/dev/null 2>&1 &
+  pids+=("$!")
+  for _ in $(seq 200); do pico=$(pgrep -n -x picocom) && break; sleep 0.01; done
+}
+start_unit --flood "$BYTES" --interval 3600000
+picocom_run
+p0=$(cpu_ns "$pico")
+wait_line "$work/unit.log" 'flood:'
+settle "$pico"
+p1=$(cpu_ns "$pico")
+psecs=$(grep -o 'sent in [0-9.]*' "$work/unit.log" | awk '{print $3}')
+read -r p_mbs p_cpu <<<"$(per_mib "$psecs" $((p1 - p0)))"
+kill "$pico"
+sleep 0.2
+start_unit --baud 38400 --pace 3840 --interval 5
+picocom_run
+sleep 3
+read -r p_paced _ <<<"$(share "$pico")"
+kill "$pico"
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
+printf '%-40s %12s %10s %8s %8s\n' case 'Brenix' picocom ratio goal
+row() { printf '%-40s %12s %10s %8s %8s\n' "$1" "$2" "$3" "$( [ "$3" = - ] && echo - || ratio "$2" "$3")" "$4"; }
+row "flood ${MIB} MiB, capture off: MB/s" "$off_mbs" "$p_mbs" ">= 10"
+row "flood, capture off: CPU s/MiB" "$off_cpu" "$p_cpu" "<= 0.08"
+row "flood, capture on: MB/s" "$on_mbs" "$p_mbs" ">= 10"
+row "flood, capture on: CPU s/MiB" "$on_cpu" "$p_cpu" "<= 0.08"
+row "paced 3,840 B/s: CPU %" "$paced" "$p_paced" "<= 1.0"
+row "paced: X server CPU %" "$paced_x" - "<= 0.45"
+row "idle, port open: CPU %" "$idle" - "<= 0.1"
+row "idle: X server CPU %" "$idle_x" - -
+row "start-up to a shown window: ms" "$startup" - -
+row "resident MiB after 8 MiB floods" "${rss[0]}..${rss[-1]}" - "<= 40"
+echo "resident MiB after each flood: ${rss[*]}"
+echo "capture file: ${capture:-none} bytes; runs: start-up ms ${startups[*]}"
