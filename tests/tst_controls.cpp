@@ -3,6 +3,7 @@
 
 #include <QElapsedTimer>
 #include <QPaintEvent>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -261,6 +262,42 @@ private slots:
             QVERIFY2(r.height() <= 3 * lineHeight, qPrintable(QString::number(r.height())));
         QVERIFY(bar.isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(!bar.isEmpty(), 1000);
+    }
+
+    // What the pane shows after appends painted piecemeal is what a full repaint shows.
+    void textBoxPiecemealPaintingMatchesFullRepaint_data()
+    {
+        QTest::addColumn<QStringList>("appends");
+        QTest::newRow("lines") << QStringList{"one\r\n", "two\r\n", "three\r\n"};
+        QTest::newRow("a line growing until it wraps")
+            << QStringList(40, QStringLiteral("abcd ")) + QStringList{"\r\n", "next"};
+        QTest::newRow("many lines at once")
+            << QStringList{QStringLiteral("row\r\n").repeated(30), "tail"};
+        QTest::newRow("control bytes") << QStringList{QString(u'\0') + "\t\x1b[0m\r\n", "\r"};
+    }
+    void textBoxPiecemealPaintingMatchesFullRepaint()
+    {
+        QFETCH(QStringList, appends);
+        TextBox box;
+        box.resize(300, 200);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        box.setText(QStringLiteral("line\r\n").repeated(20));
+        const auto shown = [&] {
+            QCoreApplication::processEvents();
+            return box.screen()->grabWindow(box.winId()).toImage();
+        };
+        for (const QString& text : appends) {
+            box.setSelStart(box.Length());
+            box.setSelText(text);
+            box.flush();
+            QTest::qWait(5);
+        }
+        QTest::qWait(2 * PaneScrollBar::kDeferredRepaintMs);
+        const QImage piecemeal = shown();
+        box.viewport()->update();
+        box.verticalScrollBar()->update();
+        QCOMPARE(shown(), piecemeal);
     }
 
     // Text far beyond what the pane keeps waits for the cut that usually follows, and is
