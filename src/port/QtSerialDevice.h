@@ -19,8 +19,8 @@ public:
 
     // At most this many received bytes wait in the program. While the receive path's allowance
     // holds events back, more stays in the operating system's buffer, and a pseudo-terminal's
-    // writer waits, so one event never takes megabytes at once. At 38,400 baud this is over a
-    // minute of data; the allowance holds events back for at most 100 ms.
+    // writer waits, so one event never takes megabytes at once. At 38,400 baud this is over two
+    // minutes of data; the allowance holds events back for at most 100 ms.
     static constexpr qint64 kReadBufferBytes = 512 * 1024;
 
 private:

@@ -173,9 +173,7 @@ namespace {
 constexpr char16_t kControlPictures = 0x2400; // U+2400..U+241F stand for 0x00..0x1F
 constexpr char16_t kDeletePicture = 0x2421;
 constexpr char16_t kReplacement = 0xFFFD; // the code page's unassigned bytes
-} // namespace
 
-namespace {
 // The pane's document layout. A small append at the end changes only the blocks it lands in, so
 // only those are repainted: the plain-text layout repaints the whole view whenever an append
 // ends in a line break. Blocks that have been laid out keep their shaped glyphs, so that a
@@ -501,10 +499,11 @@ void TextBox::setSelText(const QString& text)
         // Laid out as soon as the event loop runs, unless the last layout was less than
         // kFlushMs ago: then kFlushMs after it. A slow line shows each chunk at once, a flood
         // is laid out at most every kFlushMs. Collected text far beyond what the pane keeps
-        // waits up to kLongFlushMs, for the cut that the next chunk usually brings.
+        // waits until kLongFlushMs after the last layout, for the cut that the next chunk
+        // usually brings; a flood of such chunks is still shown at least that often.
         if (m_pending.size() > kLongText) {
-            if (m_flushTimer.remainingTime() < kLongFlushMs)
-                m_flushTimer.start(kLongFlushMs);
+            m_flushTimer.start(
+                int(qBound(qint64(0), kLongFlushMs - m_lastFlush.elapsed(), qint64(kLongFlushMs))));
         } else if (!m_flushTimer.isActive()) {
             m_flushTimer.start(
                 int(qBound(qint64(0), kFlushMs - m_lastFlush.elapsed(), qint64(kFlushMs))));
