@@ -28,6 +28,7 @@ mkdir -p "$work/ports" "$work/home/Desktop"
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  pkill -f -- "$work/" 2>/dev/null || true # anything else started on the work folder
   wait 2>/dev/null || true
   rm -rf "$work"
 }
