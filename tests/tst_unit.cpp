@@ -2,6 +2,7 @@
 // echo and the flood.
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +36,8 @@ public:
         return m_said;
     }
     qint64 pid() const { return m_process.processId(); }
+    // Ends the console's input, as /dev/null does.
+    void endConsole() { m_process.closeWriteChannel(); }
 
 private:
     QTemporaryDir m_dir;
@@ -158,6 +161,27 @@ private slots:
         line.readUntil(kBanner, 3000);
         line.send("hello\r");
         QVERIFY(line.readUntil("hello\r", 3000).contains("hello\r"));
+    }
+
+    // With its console ended the unit waits for the line, not spinning on the ended input.
+    void restsWithEndedConsole()
+    {
+        Simulator unit;
+        unit.endConsole();
+        const auto cpuTicks = [&] {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(unit.pid()));
+            if (!stat.open(QIODevice::ReadOnly))
+                return -1LL;
+            // utime and stime: the 12th and 13th fields after the command's closing parenthesis.
+            const QByteArray text = stat.readAll();
+            const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+            return fields.value(11).toLongLong() + fields.value(12).toLongLong();
+        };
+        const long long before = cpuTicks();
+        QTest::qWait(1000);
+        const long long used = cpuTicks() - before;
+        QVERIFY(before >= 0);
+        QVERIFY2(used < sysconf(_SC_CLK_TCK) / 4, qPrintable(QString::number(used))); // < 25 %
     }
 
     void flood()

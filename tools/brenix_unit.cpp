@@ -382,7 +382,7 @@ void Unit::run()
         const nfds_t count = m_open ? 2 : 1; // a hang-up would wake poll at once
         if (::poll(fds, count, 10) < 0 && errno != EINTR)
             break;
-        if (fds[0].revents & POLLIN) {
+        if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
             char c[64];
             const ssize_t n = ::read(STDIN_FILENO, c, sizeof c);
             if (n > 0 && std::find(c, c + n, 'p') != c + n)
