@@ -194,9 +194,9 @@ void frmMain::buildControls()
 void frmMain::connectHandlers()
 {
     connect(MSComm1, &MSComm::OnComm, this, &frmMain::MSComm1_OnComm);
-    // Queued: the loss may be detected deep inside a read or write of the port.
     // Direct: the bytes must be taken before the port closes.
     connect(MSComm1, &MSComm::DeviceLosing, this, &frmMain::MSComm1_DeviceLosing);
+    // Queued: the loss may be detected deep inside a read or write of the port.
     connect(MSComm1, &MSComm::DeviceLost, this, &frmMain::MSComm1_DeviceLost, Qt::QueuedConnection);
     connect(optStatus, &OptionArray::Click, this, &frmMain::optStatus_Click);
     connect(cmbComm, &ComboBox::Click, this, &frmMain::cmbComm_Click);

@@ -120,6 +120,8 @@ protected:
 private:
     QPointer<frmAbout> m_about; // the one About box while it is open
     bool m_takeAll = false;     // the receive event before a device loss: no allowance
+    // The window's size at the minimum client size, with the frame measured at load.
+    QSize minimumWindowSize() const;
     // The start-up's message for an empty port list.
     void reportNoPorts();
     // The chosen file becomes the target: its name and its folder.
@@ -130,8 +132,9 @@ private:
     // the run-time clock as a click on it does.
     void selectPortState();
     // Shows a port error (its text, then the advice to pick another port) titled by the
-    // failed action, then selects the option button that matches the port.
-    void reportPortError(const QString& text, const QString& action);
+    // failed action, and selects the option button that matches the port: after the box, or
+    // before it with stateFirst.
+    void reportPortError(const QString& text, const QString& action, bool stateFirst = false);
     // Runs a change that the serial control takes only while closed: an open port is closed
     // before it and opened again after it.
     void reopenAround(const std::function<void()>& change);

@@ -20,6 +20,11 @@ constexpr int twips(int value)
 {
     return value >= 0 ? (value + 7) / 15 : -((-value + 7) / 15);
 }
+// Twips from pixels.
+constexpr int twipsOf(int pixels)
+{
+    return pixels * 15;
+}
 // Places a widget in its container, position and size given in twips.
 void placeTwips(QWidget* w, int left, int top, int width, int height);
 inline void placeTwips(QWidget* w, const QRect& r)

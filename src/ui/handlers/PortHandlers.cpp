@@ -33,11 +33,14 @@ void frmMain::selectPortState()
         tmrRun->setEnabled(real == 0);
 }
 
-void frmMain::reportPortError(const QString& text, const QString& action)
+void frmMain::reportPortError(const QString& text, const QString& action, bool stateFirst)
 {
+    if (stateFirst)
+        selectPortState();
     MsgBox(text + kCorrectPortError, MsgStyle::Exclamation,
            QStringLiteral("Error %1 comm port!").arg(action));
-    selectPortState();
+    if (!stateFirst)
+        selectPortState();
 }
 
 void frmMain::optStatus_Click(int Index)
@@ -117,9 +120,7 @@ void frmMain::MSComm1_DeviceLost()
 {
     // The serial control has closed the port already: show it closed, with the clock stopped,
     // before the box that says why (it may stay up for long).
-    selectPortState();
-    MsgBox(QStringLiteral("An error has occurred while reading comm port %1.\r\n")
-                   .arg(MSComm1->CommPort()) +
-               kCorrectPortError,
-           MsgStyle::Exclamation, QStringLiteral("Error reading comm port!"));
+    reportPortError(QStringLiteral("An error has occurred while reading comm port %1.\r\n")
+                        .arg(MSComm1->CommPort()),
+                    QStringLiteral("reading"), true);
 }

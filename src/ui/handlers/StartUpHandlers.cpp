@@ -3,7 +3,6 @@
 
 #include "capture/FileName.h"
 #include "core/Globals.h"
-#include "core/LayoutGeometry.h"
 #include "port/MSComm.h"
 #include "port/PortMap.h"
 #include "runtime/AppInfo.h"
@@ -27,11 +26,10 @@ void frmMain::Form_Load()
     // The frame around the client area (the menu bar; Qt sizes a window without the window
     // manager's decorations), taken while the window has its design size.
     layout()->activate();
-    Globals::intFrameHeight = qint16((height() - centralWidget()->height()) * 15);
-    Globals::intFrameWidth = qint16((width() - centralWidget()->width()) * 15);
+    Globals::intFrameHeight = qint16(twipsOf(height() - centralWidget()->height()));
+    Globals::intFrameWidth = qint16(twipsOf(width() - centralWidget()->width()));
     // A window manager that keeps the hint stops a drag at the minimum client size.
-    setMinimumSize(twips(Globals::intFrameWidth + Layout::kMinClientWidth),
-                   twips(Globals::intFrameHeight + Layout::kMinClientHeight));
+    setMinimumSize(minimumWindowSize());
 
     cdSave.CancelError = true;
     cdSave.DefaultExt = QStringLiteral(".txt");

@@ -13,24 +13,17 @@
 #include <QGuiApplication>
 #include <QPushButton>
 
-namespace {
-// The client area's size in twips.
-int twipsOf(int pixels)
-{
-    return pixels * 15;
-}
-} // namespace
-
 void frmMain::Form_Resize()
 {
     if (isMinimized())
         return;
     // Below the minimum client size: back to it (a window manager that keeps the minimum hint
     // never lets it get here; another program or one that ignores the hint may).
+    const QSize least = minimumWindowSize();
     if (twipsOf(centralWidget()->height()) < Layout::kMinClientHeight)
-        resize(width(), twips(Globals::intFrameHeight + Layout::kMinClientHeight));
+        resize(width(), least.height());
     if (twipsOf(centralWidget()->width()) < Layout::kMinClientWidth)
-        resize(twips(Globals::intFrameWidth + Layout::kMinClientWidth), height());
+        resize(least.width(), height());
 
     const Layout::MainLayout l =
         Layout::mainLayout(twipsOf(centralWidget()->width()), twipsOf(centralWidget()->height()),
@@ -44,6 +37,12 @@ void frmMain::Form_Resize()
     lblFile->resize(twips(l.lblFileWidth), lblFile->height());
     btnChange->move(twips(l.btnChangeLeft), btnChange->y());
     btnSave->move(twips(l.btnSaveLeft), btnSave->y());
+}
+
+QSize frmMain::minimumWindowSize() const
+{
+    return {twips(Globals::intFrameWidth + Layout::kMinClientWidth),
+            twips(Globals::intFrameHeight + Layout::kMinClientHeight)};
 }
 
 void frmMain::mnuExit_Click()
