@@ -11,23 +11,6 @@
 #include <QTest>
 #include <QTimer>
 
-namespace {
-// A window whose fake port is open, with the allowance timer held so tests drive it.
-struct OpenWindow : TestWindow {
-    OpenWindow()
-    {
-        window->tmrEvents->setEnabled(false);
-        window->MSComm1->setPortOpen(true);
-    }
-    void receive(const QByteArray& bytes) { fake->inject(bytes); }
-    void startCapture(const QString& path)
-    {
-        CaptureFile::number1().open(path);
-        Globals::blnSaving = true;
-    }
-};
-} // namespace
-
 class TestReceive : public QObject {
     Q_OBJECT
 private slots:
@@ -60,7 +43,7 @@ private slots:
 
     void eventAllowance()
     {
-        OpenWindow w;
+        OpenFakeWindow w;
         for (int i = 0; i < 301; ++i)
             w.receive("x");
         QCOMPARE(w->txtTerm->Length(), 301);
@@ -97,7 +80,7 @@ private slots:
 
     void otherEventsOnlyCount()
     {
-        OpenWindow w;
+        OpenFakeWindow w;
         w->tmrNoData->setEnabled(true);
         w.fake->injectEvent(CommEv::Break);
         QCOMPARE(Globals::intEventCount, qint16(1));
@@ -118,7 +101,7 @@ private slots:
     {
         QFETCH(int, before);
         QFETCH(int, after);
-        OpenWindow w;
+        OpenFakeWindow w;
         w->txtTerm->setText(QString(before - 1, u'p') + u'q');
         w.receive("z");
         QCOMPARE(w->txtTerm->Length(), after);
@@ -127,7 +110,7 @@ private slots:
 
     void burstIsBoundedAfterNextEvent()
     {
-        OpenWindow w;
+        OpenFakeWindow w;
         QByteArray burst;
         for (int i = 0; burst.size() < 100000; ++i)
             burst += "line " + QByteArray::number(i) + "\r\n";
@@ -141,7 +124,7 @@ private slots:
 
     void inputStatusWrittenOnlyOnChange()
     {
-        OpenWindow w;
+        OpenFakeWindow w;
         QLabel* panel = w->sbStatus->Panels(QStringLiteral("Status"));
         panel->setText(QStringLiteral("marker"));
         w->SetInputStatus(0); // same code as the design text: untouched
@@ -159,7 +142,7 @@ private slots:
 
     void textKeptWhenStepsFail()
     {
-        OpenWindow w;
+        OpenFakeWindow w;
         if (!QFile::exists(QStringLiteral("/dev/full")))
             QSKIP("no /dev/full here");
         w.startCapture(QStringLiteral("/dev/full"));

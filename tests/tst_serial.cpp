@@ -16,6 +16,17 @@ struct FakeComm {
     FakeSerialDevice* fake = new FakeSerialDevice;
     MSComm comm{std::unique_ptr<SerialDevice>(fake)};
 };
+// The serial control on the real device, its port `n` a pseudo-terminal.
+struct PtyComm {
+    PtyUnit unit;
+    PortDir ports;
+    MSComm comm;
+    explicit PtyComm(int n = 1)
+    {
+        ports.link(n, unit.slavePath());
+        comm.setCommPort(n);
+    }
+};
 } // namespace
 
 class TestSerial : public QObject {
@@ -49,11 +60,8 @@ private slots:
 
     void ptyBytesBothWays()
     {
-        PtyUnit unit;
-        PortDir ports;
-        ports.link(4, unit.slavePath());
-        MSComm comm;
-        comm.setCommPort(4);
+        PtyComm p(4);
+        auto& [unit, ports, comm] = p;
         comm.setSettings(QStringLiteral("2400,n,8,1"));
         comm.setPortOpen(true);
         QCOMPARE(unit.baudRate(), 2400);
@@ -78,10 +86,8 @@ private slots:
 
     void ptyOpeningDropsWhatCameWhileClosed()
     {
-        PtyUnit unit;
-        PortDir ports;
-        ports.link(1, unit.slavePath());
-        MSComm comm;
+        PtyComm p;
+        auto& [unit, ports, comm] = p;
         unit.send("stale");
         QTest::qWait(50);
         comm.setPortOpen(true);
@@ -96,10 +102,8 @@ private slots:
     // program only up to its read buffer; the rest waits in the system, and nothing is lost.
     void ptyBacklogWaitsInTheSystem()
     {
-        PtyUnit unit;
-        PortDir ports;
-        ports.link(1, unit.slavePath());
-        MSComm comm;
+        PtyComm p;
+        auto& [unit, ports, comm] = p;
         comm.setPortOpen(true);
         QByteArray sent;
         for (int i = 0; sent.size() < 1024 * 1024; ++i)
@@ -118,10 +122,8 @@ private slots:
     // reporting errors for a vanished device, and a report before the close re-enters.
     void ptyHangUpReportedOnceAfterClosing()
     {
-        PtyUnit unit;
-        PortDir ports;
-        ports.link(1, unit.slavePath());
-        MSComm comm;
+        PtyComm p;
+        auto& [unit, ports, comm] = p;
         comm.setPortOpen(true);
         int lost = 0;
         bool openWhenReported = true;

@@ -37,21 +37,6 @@ struct PtyWindow {
     QByteArray sentWithin(int ms) { return unit.receive(1 << 20, ms); }
 };
 
-// A window on the fake device with its port open and the allowance timer held.
-struct OpenFakeWindow : TestWindow {
-    OpenFakeWindow()
-    {
-        window->tmrEvents->setEnabled(false);
-        window->MSComm1->setPortOpen(true);
-    }
-    void receive(const QByteArray& bytes) { fake->inject(bytes); }
-    void receiveLines(const QString& line, int count)
-    {
-        for (int i = 0; i < count; ++i)
-            receive(line.toLatin1() + "\r\n");
-    }
-};
-
 const QString kBanner = QStringLiteral("BRENIX INDUSTRIES, INC. (C) 1998\r\n");
 } // namespace
 

@@ -1,7 +1,8 @@
 // The unit simulator, played against as a terminal would: power-on, the handshake's window,
 // echo and the flood.
 
-#include <QElapsedTimer>
+#include "PtyUnit.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -9,7 +10,6 @@
 
 #include <csignal>
 #include <fcntl.h>
-#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -66,19 +66,8 @@ public:
     // Reads until `until` has arrived (never, when empty) or the time is up; returns all read.
     QByteArray readUntil(const QByteArray& until, int timeoutMs)
     {
-        QElapsedTimer timer;
-        timer.start();
-        while ((until.isEmpty() || !m_got.contains(until)) && timer.elapsed() < timeoutMs) {
-            struct pollfd p {
-                m_fd, POLLIN, 0
-            };
-            if (::poll(&p, 1, 10) > 0) {
-                char buf[4096];
-                const ssize_t n = ::read(m_fd, buf, sizeof buf);
-                if (n > 0)
-                    m_got.append(buf, n);
-            }
-        }
+        ::readUntil(
+            m_fd, m_got, [&] { return !until.isEmpty() && m_got.contains(until); }, timeoutMs);
         return m_got;
     }
 

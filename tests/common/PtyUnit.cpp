@@ -49,22 +49,28 @@ void PtyUnit::send(const QByteArray& bytes)
     }
 }
 
-QByteArray PtyUnit::receive(int atLeast, int timeoutMs)
+void readUntil(int fd, QByteArray& into, const std::function<bool()>& enough, int timeoutMs)
 {
-    QByteArray out;
     QElapsedTimer timer;
     timer.start();
-    while (m_master >= 0 && out.size() < atLeast && timer.elapsed() < timeoutMs) {
+    while (fd >= 0 && !enough() && timer.elapsed() < timeoutMs) {
         struct pollfd pfd {
-            m_master, POLLIN, 0
+            fd, POLLIN, 0
         };
         if (::poll(&pfd, 1, 10) > 0 && (pfd.revents & POLLIN)) {
             char buf[4096];
-            const ssize_t n = ::read(m_master, buf, sizeof buf);
+            const ssize_t n = ::read(fd, buf, sizeof buf);
             if (n > 0)
-                out.append(buf, n);
+                into.append(buf, n);
         }
     }
+}
+
+QByteArray PtyUnit::receive(int atLeast, int timeoutMs)
+{
+    QByteArray out;
+    readUntil(
+        m_master, out, [&] { return out.size() >= atLeast; }, timeoutMs);
     return out;
 }
 

@@ -28,3 +28,14 @@ public:
     FakeSerialDevice* fake = nullptr; // owned by the window; null on the real device
     std::unique_ptr<frmMain> window;
 };
+
+// A window on the fake device with its port open and the allowance timer held, so that tests
+// drive the allowance themselves.
+struct OpenFakeWindow : TestWindow {
+    OpenFakeWindow();
+    void receive(const QByteArray& bytes) { fake->inject(bytes); }
+    // `count` events, each the line and CR LF.
+    void receiveLines(const QString& line, int count);
+    // Capture on, into `path`, without the capture switch's dialogs.
+    void startCapture(const QString& path);
+};
