@@ -34,12 +34,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display and writes its number once it takes connections.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 pids+=("$xvfb")
-export DISPLAY=$display
-for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.05; done
+for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
+[ -s "$work/display" ] || { echo "bench: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$(head -n1 "$work/display")
 
 # CPU time of a process, all its threads, in nanoseconds.
 cpu_ns() {
@@ -87,6 +88,7 @@ start_terminal() {
   term=$!
   pids+=("$term")
   while ! w=$(xdotool search --onlyvisible --name '^Brenix Terminal' 2>/dev/null); do
+    kill -0 "$term" 2>/dev/null || { echo "bench: the terminal ended:" >&2; cat "$work/term.log" >&2; exit 1; }
     sleep 0.005
   done
   startup_ms=$((($(now_ns) - t0) / 1000000))
@@ -183,6 +185,20 @@ sleep 3
 read -r idle idle_x <<<"$(share "$term")"
 stop_terminal
 
+# The floor under any Qt pane on this machine: a bare window of the pane's size woken every
+# 15 ms, only woken, and scrolling one line of text per wake-up.
+floor_case() {
+  build/bench/paint-floor "$1" >/dev/null 2>&1 &
+  local p=$!
+  pids+=("$p")
+  sleep 1
+  share "$p"
+  kill "$p"
+  wait "$p" 2>/dev/null || true
+}
+read -r floor_timer _ <<<"$(floor_case timer)"
+read -r floor_line floor_line_x <<<"$(floor_case line)"
+
 # picocom with its log on the same streams. It wants a terminal of its own: script gives it one.
 picocom_run() {
   script -qfec "picocom -q --nolock -b 38400 --logfile $work/picocom.log $work/ports/com1" \
@@ -207,8 +223,8 @@ read -r p_paced _ <<<"$(share "$pico")"
 kill "$pico"
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
-printf '%-40s %12s %10s %8s %8s\n' case 'Brenix' picocom ratio goal
-row() { printf '%-40s %12s %10s %8s %8s\n' "$1" "$2" "$3" "$( [ "$3" = - ] && echo - || ratio "$2" "$3")" "$4"; }
+printf '%-44s %12s %10s %8s %8s\n' case 'Brenix' picocom ratio goal
+row() { printf '%-44s %12s %10s %8s %8s\n' "$1" "$2" "$3" "$( [ "$3" = - ] && echo - || ratio "$2" "$3")" "$4"; }
 row "flood ${MIB} MiB, capture off: MB/s" "$off_mbs" "$p_mbs" ">= 10"
 row "flood, capture off: CPU s/MiB" "$off_cpu" "$p_cpu" "<= 0.08"
 row "flood, capture on: MB/s" "$on_mbs" "$p_mbs" ">= 10"
@@ -216,6 +232,9 @@ row "flood, capture on: CPU s/MiB" "$on_cpu" "$p_cpu" "<= 0.08"
 row "paced 3,840 B/s: CPU %" "$paced" "$p_paced" "<= 1.0"
 row "paced: X server CPU %" "$paced_x" - "<= 0.45"
 row "idle, port open: CPU %" "$idle" - "<= 0.1"
+row "floor: bare window woken every 15 ms: CPU %" "$floor_timer" - -
+row "floor: it scrolls a line each time: CPU %" "$floor_line" - -
+row "floor: its X server CPU %" "$floor_line_x" - -
 row "idle: X server CPU %" "$idle_x" - -
 row "start-up to a shown window: ms" "$startup" - -
 row "resident MiB after 8 MiB floods" "${rss[0]}..${rss[-1]}" - "<= 40"

@@ -237,8 +237,8 @@ private slots:
         QCOMPARE(box.Text(), QStringLiteral("axbc\r\nde"));
     }
 
-    // A line streaming in repaints the new line, not the whole pane; the scroll bar follows
-    // with a deferred repaint that is not lost when the stream stops.
+    // A line streaming in repaints the new line, not the whole pane, and the view follows it;
+    // the scroll bar follows with a deferred repaint that is not lost when the stream stops.
     void textBoxRepaintsOnlyWhatChanged()
     {
         TextBox box;
@@ -257,6 +257,8 @@ private slots:
         box.setSelText(QStringLiteral("one more line\r\n"));
         box.flush();
         QTRY_VERIFY(!pane.isEmpty());
+        // The view follows the text to its end.
+        QVERIFY(box.viewport()->rect().contains(box.cursorRect()));
         const int lineHeight = box.fontMetrics().lineSpacing();
         for (const QRect& r : pane)
             QVERIFY2(r.height() <= 3 * lineHeight, qPrintable(QString::number(r.height())));

@@ -319,6 +319,12 @@ void TextBox::flush()
     if (const int cut = std::exchange(m_frontCut, -1); cut >= 0) {
         cursor.setPosition(0); // the selection kept aside, now in the document
         cursor.setPosition(toDocument(cut, true), QTextCursor::KeepAnchor);
+    } else if (const QTextCursor own = textCursor();
+               !own.hasSelection() && own.position() == cursor.position()) {
+        // The insertion point was at the end and moved along with the text: setting it again
+        // would only repaint it and tell the input method and the screen reader once more.
+        ensureCursorVisible();
+        return;
     }
     setTextCursor(cursor); // the insertion point at the end, in view
 }
