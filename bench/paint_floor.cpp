@@ -1,9 +1,10 @@
 // The least a Qt window can spend on a steady stream of lines, for comparison with the terminal:
-// a bare widget the size of the pane, woken every 15 ms (the pane's shortest layout interval).
+// a bare widget the size of the pane, woken at a steady interval.
 //
-//   paint-floor timer   only the wake-up: a 15 ms timer that does nothing
-//   paint-floor line    each wake-up scrolls the view by one line and draws one line of text in
-//                       the strip that comes free, the work of an ideal pane at line rate
+//   paint-floor timer [MS]   only the wake-up: a timer that does nothing
+//   paint-floor line [MS]    each wake-up scrolls the view by one line and draws one line of text
+//                            in the strip that comes free, the work of an ideal pane at line rate
+// MS is the interval, 15 ms unless given.
 //
 // Runs until killed; bench/run_bench.sh measures its CPU and the X server's under Xvfb.
 
@@ -14,7 +15,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -55,7 +58,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const bool paint = argc > 1 && std::strcmp(argv[1], "line") == 0;
     if (argc < 2 || (!paint && std::strcmp(argv[1], "timer") != 0)) {
-        std::fprintf(stderr, "usage: paint-floor timer|line\n");
+        std::fprintf(stderr, "usage: paint-floor timer|line [MS]\n");
         return 2;
     }
     Strip strip;
@@ -67,6 +70,6 @@ int main(int argc, char** argv)
         if (paint)
             strip.next();
     });
-    tick.start(15);
+    tick.start(argc > 2 ? std::max(1, std::atoi(argv[2])) : 15);
     return app.exec();
 }
