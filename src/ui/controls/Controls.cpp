@@ -322,7 +322,7 @@ void TextBox::flush()
     } else if (const QTextCursor own = textCursor();
                !own.hasSelection() && own.position() == cursor.position()) {
         // The insertion point was at the end and moved along with the text: setting it again
-        // would only repaint it and tell the input method and the screen reader once more.
+        // would only repaint it and send its change signals once more.
         ensureCursorVisible();
         return;
     }
