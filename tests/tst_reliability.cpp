@@ -15,8 +15,6 @@
 #include <atomic>
 #include <thread>
 
-namespace {} // namespace
-
 class TestReliability : public QObject {
     Q_OBJECT
 private slots:

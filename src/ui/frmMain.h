@@ -131,10 +131,11 @@ private:
     // Selects the option button that matches the port's real state, which starts or stops
     // the run-time clock as a click on it does.
     void selectPortState();
-    // Shows a port error (its text, then the advice to pick another port) titled by the
-    // failed action, and selects the option button that matches the port: after the box, or
-    // before it with stateFirst.
-    void reportPortError(const QString& text, const QString& action, bool stateFirst = false);
+    // Shows a port error: its text, then the advice to pick another port, titled by the failed
+    // action.
+    void showPortError(const QString& text, const QString& action);
+    // Shows a port error, then selects the option button that matches the port.
+    void reportPortError(const QString& text, const QString& action);
     // Runs a change that the serial control takes only while closed: an open port is closed
     // before it and opened again after it.
     void reopenAround(const std::function<void()>& change);

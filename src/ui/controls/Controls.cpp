@@ -319,10 +319,9 @@ void TextBox::flush()
     if (const int cut = std::exchange(m_frontCut, -1); cut >= 0) {
         cursor.setPosition(0); // the selection kept aside, now in the document
         cursor.setPosition(toDocument(cut, true), QTextCursor::KeepAnchor);
-    } else if (const QTextCursor own = textCursor();
-               !own.hasSelection() && own.position() == cursor.position()) {
-        // The insertion point was at the end and moved along with the text: setting it again
-        // would only repaint it and send its change signals once more.
+    } else if (insertionPointAtEnd()) {
+        // The insertion point moved along with the text: setting it again would only repaint
+        // it and send its change signals once more.
         ensureCursorVisible();
         return;
     }
@@ -389,6 +388,12 @@ void TextBox::setText(const QString& text)
     moveCursor(QTextCursor::Start);
 }
 
+bool TextBox::insertionPointAtEnd() const
+{
+    const QTextCursor cursor = textCursor();
+    return !cursor.hasSelection() && cursor.position() == document()->characterCount() - 1;
+}
+
 int TextBox::documentLength() const
 {
     // Each block separator is one character in the document and two in the terminal's count.
@@ -448,9 +453,7 @@ void TextBox::setSelStart(int start)
         // At the end: appends may be collected; the cursor moves when they are laid out.
         m_atEnd = true;
         // Moving the cursor repaints it, so it is moved only when it is not at the end already.
-        const QTextCursor cursor = textCursor();
-        if (m_pending.isEmpty() &&
-            (cursor.hasSelection() || cursor.position() != document()->characterCount() - 1))
+        if (m_pending.isEmpty() && !insertionPointAtEnd())
             moveCursor(QTextCursor::End);
         return;
     }

@@ -198,6 +198,8 @@ private:
     int toDocument(int position, bool roundUp = false) const;
     int fromDocument(int position) const;
     int documentLength() const;
+    // The cursor stands at the end of the document with nothing selected.
+    bool insertionPointAtEnd() const;
     // Removes the first `length` characters without laying out collected text.
     void cutFront(int length);
 

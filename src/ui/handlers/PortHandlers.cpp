@@ -33,14 +33,16 @@ void frmMain::selectPortState()
         tmrRun->setEnabled(real == 0);
 }
 
-void frmMain::reportPortError(const QString& text, const QString& action, bool stateFirst)
+void frmMain::showPortError(const QString& text, const QString& action)
 {
-    if (stateFirst)
-        selectPortState();
     MsgBox(text + kCorrectPortError, MsgStyle::Exclamation,
            QStringLiteral("Error %1 comm port!").arg(action));
-    if (!stateFirst)
-        selectPortState();
+}
+
+void frmMain::reportPortError(const QString& text, const QString& action)
+{
+    showPortError(text, action);
+    selectPortState();
 }
 
 void frmMain::optStatus_Click(int Index)
@@ -120,7 +122,8 @@ void frmMain::MSComm1_DeviceLost()
 {
     // The serial control has closed the port already: show it closed, with the clock stopped,
     // before the box that says why (it may stay up for long).
-    reportPortError(QStringLiteral("An error has occurred while reading comm port %1.\r\n")
-                        .arg(MSComm1->CommPort()),
-                    QStringLiteral("reading"), true);
+    selectPortState();
+    showPortError(QStringLiteral("An error has occurred while reading comm port %1.\r\n")
+                      .arg(MSComm1->CommPort()),
+                  QStringLiteral("reading"));
 }
