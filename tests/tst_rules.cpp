@@ -266,7 +266,8 @@ private slots:
         QTest::newRow("Alt+x") << int(Qt::Key_X) << "x" << int(Qt::AltModifier) << 4 << 120;
         QTest::newRow("AltGr on X11")
             << int(Qt::Key_At) << "@" << int(Qt::GroupSwitchModifier) << 0 << 64;
-        QTest::newRow("AltGr as Ctrl+Alt") << int(Qt::Key_BraceLeft) << "{" << ctrlAlt << 0 << 123;
+        // X11 gives a real Ctrl+Alt+1 the text "1": still Ctrl and Alt.
+        QTest::newRow("Ctrl+Alt with a character") << int(Qt::Key_1) << "1" << ctrlAlt << 6 << 49;
         QTest::newRow("Ctrl+Alt without a character")
             << int(Qt::Key_Delete) << "" << ctrlAlt << 6 << -1;
         QTest::newRow("euro sign") << int(Qt::Key_unknown) << "\u20ac" << 0 << 0 << 0x80;
@@ -282,7 +283,7 @@ private slots:
         QFETCH(int, modifiers);
         QFETCH(int, mask);
         QFETCH(int, ascii);
-        QCOMPARE(Keyboard::shiftMask(Qt::KeyboardModifiers(modifiers), text), mask);
+        QCOMPARE(Keyboard::shiftMask(Qt::KeyboardModifiers(modifiers)), mask);
         QCOMPARE(Keyboard::keyAscii(key, text), ascii);
     }
 
@@ -294,7 +295,8 @@ private slots:
         QTest::newRow("base of log.csv") << baseName("log.csv") << "log";
         QTest::newRow("base without a full stop") << baseName("notes") << "notes";
         QTest::newRow("folder of a path") << folderOf("/home/op/logs/data.txt") << "/home/op/logs/";
-        QTest::newRow("folder of a Windows path") << folderOf("C:\\logs\\data.txt") << "C:\\logs\\";
+        QTest::newRow("a backslash is part of a name")
+            << folderOf("/home/u/a\\b.txt") << "/home/u/";
         QTest::newRow("copyright")
             << App::Copyright(2031) << "Copyright \u00a9 2026-2031 Brenix Industries, Inc.";
     }

@@ -20,7 +20,8 @@ QString baseName(const QString& fileTitle)
 
 QString folderOf(const QString& path)
 {
-    return path.left(qMax(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1);
+    // Qt hands paths over with '/' on every platform; a backslash is part of a name.
+    return path.left(path.lastIndexOf(u'/') + 1);
 }
 
 QString desktopFolder()

@@ -9,7 +9,7 @@ QStringList fileNameCandidates(const QString& base);
 // The base for numbered names from a chosen file name: the part before its first full stop, or
 // the whole name when it has none ("a.b.txt" gives "a", "notes" gives "notes").
 QString baseName(const QString& fileTitle);
-// The folder of a full path: everything up to and including its last separator ('/' or '\\').
+// The folder of a full path: everything up to and including its last '/'.
 QString folderOf(const QString& path);
 
 // The default capture folder, ending with the folder separator: the user's desktop folder.

@@ -4,16 +4,12 @@
 
 namespace Keyboard {
 
-int shiftMask(Qt::KeyboardModifiers modifiers, const QString& text)
+int shiftMask(Qt::KeyboardModifiers modifiers)
 {
     int mask = modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0;
-    const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
-    const bool alt = modifiers.testFlag(Qt::AltModifier);
-    const bool printable = text.size() == 1 && text[0].isPrint();
-    const bool altGr = modifiers.testFlag(Qt::GroupSwitchModifier) || (ctrl && alt && printable);
-    if (!altGr) {
-        mask |= ctrl ? 2 : 0;
-        mask |= alt ? 4 : 0;
+    if (!modifiers.testFlag(Qt::GroupSwitchModifier)) { // AltGr
+        mask |= modifiers.testFlag(Qt::ControlModifier) ? 2 : 0;
+        mask |= modifiers.testFlag(Qt::AltModifier) ? 4 : 0;
     }
     return mask;
 }

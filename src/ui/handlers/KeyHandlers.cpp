@@ -27,7 +27,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
 
     auto* key = static_cast<QKeyEvent*>(event);
     int KeyCode = key->key(); // the space bar is 32
-    Form_KeyDown(KeyCode, Keyboard::shiftMask(key->modifiers(), key->text()));
+    Form_KeyDown(KeyCode, Keyboard::shiftMask(key->modifiers()));
     int KeyAscii = Keyboard::keyAscii(key->key(), key->text());
     if (KeyAscii >= 0) {
         Form_KeyPress(KeyAscii);
