@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextCursor>
 
 namespace {
 // Records the rectangles painted in two widgets.
@@ -126,20 +127,45 @@ private slots:
         QCOMPARE(shown.size(), length - int(text.count(QStringLiteral("\r\n"))));
         for (QChar ch : shown) // every byte is visible: no raw control character in the pane
             QVERIFY(ch == u'\n' || ch == u'\t' || ch.unicode() >= 0x20);
-        if (!text.contains(QChar(0x81)))
-            QCOMPARE(box.Text(), text);
+        QCOMPARE(box.Text(), text);
     }
 
-    // Each control byte has a stand-in of its own in the pane's font, not one shared empty box.
-    void controlBytesDrawnDistinctly()
+    // Each control byte and each unassigned byte is drawn as a cell of its own, filled, with a
+    // mark that differs from every other byte's, at the default font and size.
+    void standInsLegibleAndDistinct()
     {
-        TextBox box;
-        const QFontMetrics fm(box.font());
-        QString missing;
-        for (char32_t c = 0x2400; c <= 0x2421; ++c)
-            if (c != 0x2420 && !fm.inFontUcs4(c))
-                missing += QString::number(c, 16) + u' ';
-        QVERIFY2(missing.isEmpty(), qPrintable(QFontInfo(box.font()).family() + ": " + missing));
+        QString bytes;
+        for (char16_t c = 0; c < 0x20; ++c)
+            if (c != u'\t' && c != u'\n')
+                bytes += QChar(c);
+        bytes += QChar(0x7F);
+        for (char16_t c : {0x81, 0x8D, 0x8F, 0x90, 0x9D})
+            bytes += QChar(c);
+        QHash<QByteArray, QString> seen;
+        for (QChar byte : std::as_const(bytes)) {
+            TextBox box;
+            box.resize(120, 60);
+            box.setText(QString(byte) + QStringLiteral(" "));
+            box.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&box));
+            QTextCursor at(box.document());
+            const QRect first = box.cursorRect(at);
+            at.movePosition(QTextCursor::NextCharacter);
+            const QRect cell(first.x(), first.y(), box.cursorRect(at).x() - first.x(),
+                             first.height());
+            const QImage shot = box.viewport()->grab(cell).toImage();
+            int dark = 0, light = 0;
+            for (int y = 0; y < shot.height(); ++y)
+                for (int x = 0; x < shot.width(); ++x)
+                    (qGray(shot.pixel(x, y)) < 128 ? dark : light)++;
+            const QString name = QString::number(byte.unicode(), 16);
+            // A filled cell with a clear letter on it, not a faint glyph on the background.
+            QVERIFY2(dark > shot.width() * shot.height() / 2 && light >= 6, qPrintable(name));
+            const QByteArray picture(reinterpret_cast<const char*>(shot.constBits()),
+                                     shot.sizeInBytes());
+            QVERIFY2(!seen.contains(picture), qPrintable(name + " looks like " + seen[picture]));
+            seen.insert(picture, name);
+        }
     }
 
     void textBoxSelection()

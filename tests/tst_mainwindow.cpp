@@ -5,7 +5,10 @@
 #include "TestWindow.h"
 #include "ui/frmAbout.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QCheckBox>
+#include <QFontDialog>
 #include <QApplication>
 #include <QClipboard>
 #include <QPushButton>
@@ -196,6 +199,121 @@ private slots:
         w->mnuChangeSave->trigger(); // the save dialog keeps its own settings
         QCOMPARE(w.prompter.saveRequests.last().title, QStringLiteral("Save File As"));
         QCOMPARE(w->cdSave.Flags, 2099204);
+    }
+
+    // Tab and Shift+Tab walk the whole window in its tab order: the option group is one stop,
+    // at its selected button, and the pane passes the focus on without taking a TAB.
+    void tabWalksTheWindow_data()
+    {
+        QTest::addColumn<bool>("portOpen");
+        QTest::newRow("port closed") << false;
+        QTest::newRow("port open") << true;
+    }
+    void tabWalksTheWindow()
+    {
+        QFETCH(bool, portOpen);
+        ShownWindow w;
+        if (portOpen)
+            w->optStatus->setValue(0, true);
+        w->cmbComm->setFocus();
+        const QList<QWidget*> order{w->cmbComm,   (*w->optStatus)(portOpen ? 0 : 1),
+                                    w->cmbBaud,   w->btnChange,
+                                    w->btnSave,   w->txtTerm,
+                                    w->chkCommand};
+        for (int step = 1; step <= order.size(); ++step) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), order[step % order.size()]);
+        }
+        for (int step = order.size() - 1; step >= 0; --step) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+            QCOMPARE(QApplication::focusWidget(), order[step]);
+        }
+        QCOMPARE(w->txtTerm->Text(), QString());
+        QVERIFY(w.fake->written.isEmpty());
+    }
+
+    // An arrow key on an option button selects the next one, wrapping round, and runs its Click
+    // as a mouse click does, message box and put-back included.
+    void optionArrows_data()
+    {
+        QTest::addColumn<bool>("startOpen");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("failApply");
+        QTest::addColumn<bool>("openAfter");
+        QTest::addColumn<int>("focusAfter");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("Up on Closed opens") << false << int(Qt::Key_Up) << 0 << true << 0 << 0;
+        QTest::newRow("Down on Closed wraps to Open") << false << int(Qt::Key_Down) << 0 << true
+                                                      << 0 << 0;
+        QTest::newRow("Right on Open closes") << true << int(Qt::Key_Right) << 0 << false << 1
+                                              << 0;
+        QTest::newRow("Left on Open wraps to Closed") << true << int(Qt::Key_Left) << 0 << false
+                                                      << 1 << 0;
+        QTest::newRow("a failed open is put back")
+            << false << int(Qt::Key_Up) << int(Err::ApplyStateFailed) << false << 0 << 1;
+    }
+    void optionArrows()
+    {
+        QFETCH(bool, startOpen);
+        QFETCH(int, key);
+        QFETCH(int, failApply);
+        QFETCH(bool, openAfter);
+        QFETCH(int, focusAfter);
+        QFETCH(int, messages);
+        ShownWindow w;
+        if (startOpen)
+            w->optStatus->setValue(0, true);
+        w.fake->failApplyWith = failApply;
+        OptionButton* start = (*w->optStatus)(startOpen ? 0 : 1);
+        start->setFocus();
+        QTest::keyClick(start, Qt::Key(key));
+        QCOMPARE(w->MSComm1->PortOpen(), openAfter);
+        QCOMPARE(w->optStatus->Value(0), openAfter);
+        QCOMPARE(QApplication::focusWidget(), (*w->optStatus)(focusAfter));
+        QCOMPARE(w.prompter.messages.size(), messages);
+        // The group's one tab stop follows the selection.
+        QCOMPARE((*w->optStatus)(openAfter ? 0 : 1)->focusPolicy(), Qt::StrongFocus);
+        QCOMPARE((*w->optStatus)(openAfter ? 1 : 0)->focusPolicy(), Qt::ClickFocus);
+    }
+
+    // Alt+C works "Enable Command Access", whose space bar belongs to the unit; a screen reader
+    // is told the key; nothing goes to the unit.
+    void commandAccessKey()
+    {
+        ShownWindow w;
+        w->optStatus->setValue(0, true);
+        w->txtTerm->setFocus();
+        QTest::keyClick(w->txtTerm, Qt::Key_C, Qt::AltModifier);
+        QTRY_COMPARE(w->chkCommand->Value(), 1);
+        QVERIFY(Globals::blnCommandPending);
+        QVERIFY(w.fake->written.isEmpty());
+        QCOMPARE(w->chkCommand->text().remove(u'&'), QStringLiteral("Enable Command Access"));
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w->chkCommand);
+        QStringList keys;
+        for (const QString& action : iface->actionInterface()->actionNames())
+            keys += iface->actionInterface()->keyBindingsForAction(action);
+        QVERIFY2(keys.contains(QStringLiteral("Alt+C")), qPrintable(keys.join(u',')));
+    }
+
+    // The font dialog offers only what the pane applies: no underline or strikeout.
+    void fontDialogOffersNoEffects()
+    {
+        QStringList effects;
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            shown = true;
+            for (auto* box : dialog->findChildren<QCheckBox*>())
+                if (box->isVisibleTo(dialog))
+                    effects << box->text();
+            dialog->reject();
+        });
+        QtPrompter real;
+        QVERIFY(!real.chooseFont(QFont(QStringLiteral("Liberation Mono"), 9)));
+        QVERIFY(shown);
+        QCOMPARE(effects, QStringList());
     }
 
     void aboutBox()

@@ -10,6 +10,9 @@
 #include <QIcon>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+
+#include <utility>
 
 namespace {
 QFrame* makeFrame(QWidget* parent)
@@ -62,6 +65,18 @@ void frmMain::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     Form_Resize();
+}
+
+void frmMain::showEvent(QShowEvent* event)
+{
+    if (!std::exchange(m_placed, true) && screen()) {
+        const QRect available = screen()->availableGeometry();
+        QRect placed(QPoint(), frameGeometry().size());
+        placed.moveCenter(available.center());
+        // A window larger than the screen keeps its title bar on it.
+        move(qMax(placed.left(), available.left()), qMax(placed.top(), available.top()));
+    }
+    QMainWindow::showEvent(event);
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
@@ -117,7 +132,7 @@ void frmMain::buildControls()
     auto* optClosed =
         named(optStatus->add(QStringLiteral("Closed"), Frame1), QStringLiteral("optStatus(1)"));
     placeTwips(optClosed, 840, 435, 800, 255);
-    optClosed->setChecked(true);
+    optStatus->setValue(1, true); // before the handlers are connected: no Click
     // There is free room up to the baud rate list.
     widenToFit(optOpen);
     widenToFit(optClosed);
@@ -153,7 +168,8 @@ void frmMain::buildControls()
 
     Frame3 = named(makeFrame(client), QStringLiteral("Frame3"));
     placeTwips(Frame3, 120, 720, 6135, 615);
-    chkCommand = named(new CheckBox(QStringLiteral("Enable Command Access"), Frame3),
+    // Alt+C works it from the keyboard: the space bar is the unit's, and no menu takes Alt+C.
+    chkCommand = named(new CheckBox(QStringLiteral("Enable &Command Access"), Frame3),
                        QStringLiteral("chkCommand"));
     placeTwips(chkCommand, 120, 200, 2175, 315);
     widenToFit(chkCommand); // free room up to lblInfo

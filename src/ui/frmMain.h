@@ -116,10 +116,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // The first showing starts centred on the screen.
+    void showEvent(QShowEvent* event) override;
 
 private:
     QPointer<frmAbout> m_about; // the one About box while it is open
     bool m_takeAll = false;     // the receive event before a device loss: no allowance
+    bool m_placed = false;      // centred on the screen at its first showing
     // The window's size at the minimum client size, with the frame measured at load.
     QSize minimumWindowSize() const;
     // The start-up's message for an empty port list.

@@ -2,6 +2,7 @@
 
 #include "Controls.h"
 
+#include <QAbstractButton>
 #include <QAccessibleWidget>
 #include <QTextDocument>
 
@@ -20,11 +21,17 @@ QString withoutAccessKeys(const QString& caption)
     return out;
 }
 
-// An element of an option-button array: a radio button, checked when selected. (The array
-// switches exclusivity off to select in code, which Qt's own interface reads as a check box.)
-class AccessibleOptionButton : public QAccessibleWidget {
+// A button that is checked or not, with one action that clicks it: an element of an
+// option-button array is a radio button whose action presses it (the array switches exclusivity
+// off to select in code, which Qt's own interface reads as a check box); a check box toggles.
+// The access key is the key binding of that action, which a screen reader says with the button
+// (Qt's own interface gives it to a press action that a check box does not have).
+class AccessibleCheckable : public QAccessibleWidget {
 public:
-    explicit AccessibleOptionButton(QWidget* w) : QAccessibleWidget(w, QAccessible::RadioButton) {}
+    AccessibleCheckable(QWidget* w, QAccessible::Role role, const QString& action)
+        : QAccessibleWidget(w, role), m_action(action)
+    {
+    }
 
     QAccessible::State state() const override
     {
@@ -37,24 +44,33 @@ public:
     {
         if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
             return withoutAccessKeys(button()->text());
+        if (t == QAccessible::Accelerator)
+            return button()->shortcut().toString(QKeySequence::NativeText);
         return QAccessibleWidget::text(t);
     }
     QStringList actionNames() const override
     {
-        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+        return QStringList{m_action} + QAccessibleWidget::actionNames();
     }
     void doAction(const QString& action) override
     {
-        if (action == pressAction()) {
+        if (action == m_action) {
             if (widget()->isEnabled())
                 button()->click();
             return;
         }
         QAccessibleWidget::doAction(action);
     }
+    QStringList keyBindingsForAction(const QString& action) const override
+    {
+        if (action == m_action && !button()->shortcut().isEmpty())
+            return {button()->shortcut().toString(QKeySequence::NativeText)};
+        return QAccessibleWidget::keyBindingsForAction(action);
+    }
 
 private:
     QAbstractButton* button() const { return static_cast<QAbstractButton*>(widget()); }
+    QString m_action;
 };
 
 // The status bar, whose children are its panels in order (the size grip is not one of them).
@@ -114,7 +130,11 @@ QAccessibleInterface* adapterFactory(const QString& className, QObject* object)
         return nullptr;
     auto* w = static_cast<QWidget*>(object);
     if (className == QLatin1String("OptionButton"))
-        return new AccessibleOptionButton(w);
+        return new AccessibleCheckable(w, QAccessible::RadioButton,
+                                       QAccessibleActionInterface::pressAction());
+    if (className == QLatin1String("CheckBox"))
+        return new AccessibleCheckable(w, QAccessible::CheckBox,
+                                       QAccessibleActionInterface::toggleAction());
     if (className == QLatin1String("StatusBar"))
         return new AccessibleStatusBar(w);
     if (className == QLatin1String("Label"))

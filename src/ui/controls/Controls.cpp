@@ -4,7 +4,11 @@
 
 #include "runtime/RuntimeError.h"
 
+#include <algorithm>
+
 #include <QKeyEvent>
+#include <QPainter>
+#include <QPaintEvent>
 #include <QPlainTextDocumentLayout>
 #include <QScopeGuard>
 #include <QSignalBlocker>
@@ -12,6 +16,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 
 #include <utility>
 
@@ -56,6 +61,22 @@ OptionButton::OptionButton(const QString& caption, QWidget* parent) : QRadioButt
     installAccessibility();
 }
 
+void OptionButton::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Left:
+        emit Step(-1);
+        break;
+    case Qt::Key_Down:
+    case Qt::Key_Right:
+        emit Step(1);
+        break;
+    default:
+        QRadioButton::keyPressEvent(event);
+    }
+}
+
 OptionButton* OptionArray::add(const QString& caption, QWidget* container)
 {
     auto* button = new OptionButton(caption, container);
@@ -63,7 +84,23 @@ OptionButton* OptionArray::add(const QString& caption, QWidget* container)
     const int index = int(m_buttons.size());
     m_buttons.append(button);
     connect(button, &QAbstractButton::clicked, this, [this, index] { setValue(index, true); });
+    connect(button, &OptionButton::Step, this, [this, index](int step) {
+        const int next = (index + step + count()) % count();
+        m_buttons.at(next)->setFocus(Qt::TabFocusReason);
+        setValue(next, true);
+    });
+    updateTabStops();
     return button;
+}
+
+void OptionArray::updateTabStops()
+{
+    const bool anySelected = std::any_of(m_buttons.cbegin(), m_buttons.cend(),
+                                         [](const OptionButton* b) { return b->isChecked(); });
+    for (OptionButton* button : std::as_const(m_buttons)) {
+        const bool stop = anySelected ? button->isChecked() : button == m_buttons.first();
+        button->setFocusPolicy(stop ? Qt::StrongFocus : Qt::ClickFocus);
+    }
 }
 
 void OptionArray::setValue(int index, bool value)
@@ -71,6 +108,7 @@ void OptionArray::setValue(int index, bool value)
     OptionButton* button = m_buttons.at(index);
     if (!value) {
         button->setChecked(false);
+        updateTabStops();
         return;
     }
     if (button->isChecked())
@@ -79,6 +117,7 @@ void OptionArray::setValue(int index, bool value)
         if (other != button)
             other->setChecked(false);
     button->setChecked(true);
+    updateTabStops();
     emit Click(index);
 }
 
@@ -86,6 +125,7 @@ void OptionArray::setValue(int index, bool value)
 
 CheckBox::CheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent)
 {
+    installAccessibility();
     connect(this, &QCheckBox::toggled, this, &CheckBox::Click);
 }
 
@@ -172,7 +212,26 @@ void Timer::wake()
 namespace {
 constexpr char16_t kControlPictures = 0x2400; // U+2400..U+241F stand for 0x00..0x1F
 constexpr char16_t kDeletePicture = 0x2421;
-constexpr char16_t kReplacement = 0xFFFD; // the code page's unassigned bytes
+// The code page's five unassigned bytes, each with a picture of its own from the same block.
+constexpr char16_t kUnassigned[] = {0x81, 0x8D, 0x8F, 0x90, 0x9D};
+constexpr char16_t kUnassignedPictures = 0x2422; // U+2422..U+2426
+constexpr char16_t kReplacement = 0xFFFD;        // any other C1 character (pasted, never received)
+
+// The letter drawn over a stand-in, or 0 for an ordinary character. The control pictures are
+// unreadable at the pane's size (ESC draws as a smudge), so each is shown as its caret-notation
+// letter (ESC as '[', NUL as '@', DEL as '?') on a dark cell; the unassigned bytes show the
+// lower-case companion of the same notation (0x81 as 'a', 0x9D as '}') on a cell of another
+// colour, so that every byte value reads differently.
+char16_t standInLetter(char16_t shown)
+{
+    if (shown >= kControlPictures && shown < kControlPictures + 0x20)
+        return char16_t(shown - kControlPictures + 0x40);
+    if (shown == kDeletePicture)
+        return u'?';
+    if (shown >= kUnassignedPictures && shown < kUnassignedPictures + std::size(kUnassigned))
+        return char16_t(kUnassigned[shown - kUnassignedPictures] - 0x20);
+    return 0;
+}
 
 // The pane's document layout. A small append at the end changes only the blocks it lands in, so
 // only those are repainted: the plain-text layout repaints the whole view whenever an append
@@ -249,6 +308,7 @@ TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUndoRedoEnabled(false);
+    setTabChangesFocus(true); // Tab walks the window; it never types into the pane
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setTimerType(Qt::PreciseTimer);
     m_lastFlush.start();
@@ -277,7 +337,10 @@ QString TextBox::toDisplay(const QString& text)
         } else if (c == 0x7F) {
             out += QChar(kDeletePicture);
         } else if (c >= 0x80 && c < 0xA0) {
-            out += QChar(kReplacement);
+            const auto* it = std::find(std::begin(kUnassigned), std::end(kUnassigned), c);
+            out += QChar(it == std::end(kUnassigned)
+                             ? kReplacement
+                             : char16_t(kUnassignedPictures + (it - std::begin(kUnassigned))));
         } else {
             out += QChar(c);
         }
@@ -297,6 +360,8 @@ QString TextBox::fromDisplay(const QString& shown)
             out += QChar(char16_t(c - kControlPictures));
         else if (c == kDeletePicture)
             out += QChar(char16_t(0x7F));
+        else if (c >= kUnassignedPictures && c < kUnassignedPictures + std::size(kUnassigned))
+            out += QChar(kUnassigned[c - kUnassignedPictures]);
         else
             out += ch;
     }
@@ -350,6 +415,63 @@ void TextBox::cutFront(int length)
     m_pending.remove(0, rest);
     if (m_pending.capacity() > 4 * m_pending.size() + 65536)
         m_pending.squeeze(); // a flood's event leaves no large buffer behind
+}
+
+void TextBox::paintEvent(QPaintEvent* event)
+{
+    QPlainTextEdit::paintEvent(event);
+    paintStandIns(event->rect());
+}
+
+void TextBox::paintStandIns(const QRect& area)
+{
+    QPainter painter(viewport());
+    const QTextCursor cursor = textCursor();
+    const int insertionPoint = getPaintContext().cursorPosition; // -1 while it blinks off
+    const QPointF offset = contentOffset();
+    QFont letterFont;
+    letterFont.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("FreeSans")});
+    letterFont.setStyleHint(QFont::SansSerif);
+    letterFont.setBold(true);
+    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+        const QRectF bounds = blockBoundingGeometry(block).translated(offset);
+        if (bounds.top() > area.bottom())
+            break;
+        if (bounds.bottom() < area.top() || !block.isVisible())
+            continue;
+        const QString text = block.text();
+        const QTextLayout* layout = block.layout();
+        for (int i = 0; i < text.size(); ++i) {
+            const char16_t letter = standInLetter(text[i].unicode());
+            if (letter == 0)
+                continue;
+            const QTextLine line = layout->lineForTextPosition(i);
+            if (!line.isValid())
+                continue;
+            const qreal left = line.cursorToX(i);
+            const QRectF cell(bounds.left() + left, bounds.top() + line.y(),
+                              line.cursorToX(i + 1) - left, line.height());
+            const int position = block.position() + i;
+            const bool selected =
+                position >= cursor.selectionStart() && position < cursor.selectionEnd();
+            const bool unassigned = letter >= u'a' || letter == u'}';
+            painter.fillRect(cell, selected     ? palette().color(QPalette::Highlight)
+                                   : unassigned ? QColor(0x8a, 0x2c, 0x0c)
+                                                : QColor(0x1f, 0x4e, 0x79));
+            // A plain bold letter of most of the line's height, narrowed to fit the cell.
+            const QString shown(QChar{letter});
+            letterFont.setPixelSize(qMax(6, int(cell.height() * 0.8)));
+            const qreal advance = QFontMetricsF(letterFont).horizontalAdvance(shown);
+            if (advance > cell.width())
+                letterFont.setPixelSize(qMax(5, int(letterFont.pixelSize() * cell.width() / advance)));
+            painter.setFont(letterFont);
+            painter.setPen(selected ? palette().color(QPalette::HighlightedText) : Qt::white);
+            painter.drawText(cell, Qt::AlignCenter, shown);
+            if (position == insertionPoint) // the cell covered it
+                painter.fillRect(QRectF(cell.topLeft(), QSizeF(cursorWidth(), cell.height())),
+                                 palette().color(QPalette::Text));
+        }
+    }
 }
 
 void TextBox::keyPressEvent(QKeyEvent* event)

@@ -61,14 +61,20 @@ class OptionButton : public QRadioButton {
     Q_OBJECT
 public:
     OptionButton(const QString& caption, QWidget* parent);
+signals:
+    // An arrow key asks for the next (+1) or previous (-1) button of the array.
+    void Step(int step);
 
 protected:
     void nextCheckState() override {}
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // An option-button array sharing one Click handler that receives the element's index.
 // Setting Value true on an unselected element (or a user click on it) selects it, deselects
-// the others and raises Click(index) at once.
+// the others and raises Click(index) at once. The array is one stop in the tab order, at its
+// selected button; an arrow key moves the focus to the next button, wrapping round, and selects
+// it as a click does.
 class OptionArray : public QObject {
     Q_OBJECT
 public:
@@ -82,6 +88,8 @@ signals:
     void Click(int index);
 
 private:
+    // Only the selected button takes the focus by Tab.
+    void updateTabStops();
     QList<OptionButton*> m_buttons;
 };
 
@@ -158,8 +166,9 @@ private:
 };
 
 // The terminal pane. Its text is counted as the terminal counts it: a line break is two
-// characters (CR LF) and every other character is one. Control characters are shown with a
-// visible stand-in of one character; a tab shows as a tab.
+// characters (CR LF) and every other character is one. Control characters and the code page's
+// unassigned bytes are shown with a stand-in of one character, drawn as a letter on a coloured
+// cell; a tab shows as a tab.
 //
 // Text appended at the end is collected and laid out when the event loop next runs, at most once
 // every kFlushMs: laying out a long line again for each small append would otherwise cost about
@@ -190,11 +199,14 @@ public:
     void flush();
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
+    // Draws each control-byte stand-in in `area` as a letter on a coloured cell.
+    void paintStandIns(const QRect& area);
     int toDocument(int position, bool roundUp = false) const;
     int fromDocument(int position) const;
     int documentLength() const;

@@ -1,10 +1,12 @@
 #include "Prompter.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QGroupBox>
 #include <QMessageBox>
 
 namespace {
@@ -82,9 +84,20 @@ std::optional<QString> QtPrompter::saveFile(const SaveDialogRequest& request)
 
 std::optional<QFont> QtPrompter::chooseFont(const QFont& initial)
 {
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, dialogParent());
-    if (!ok)
+    QFontDialog dialog(initial, dialogParent());
+    // The pane takes family, size, bold and italic only. Qt's dialog has no option to leave out
+    // its Effects box (underline, strikeout), so the box is hidden.
+    int effectsHeight = 0;
+    for (auto* effect : dialog.findChildren<QCheckBox*>())
+        if (auto* box = qobject_cast<QGroupBox*>(effect->parentWidget())) {
+            effectsHeight = qMax(effectsHeight, box->sizeHint().height());
+            box->hide();
+        }
+    // The sample beside it keeps the height the pair had, so that it still shows the font.
+    for (auto* box : dialog.findChildren<QGroupBox*>())
+        if (!box->isHidden())
+            box->setMinimumHeight(effectsHeight);
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return font;
+    return dialog.selectedFont();
 }
