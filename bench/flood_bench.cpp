@@ -1,10 +1,15 @@
 // Receive-path cost on a real line: the main window (offscreen, or on a display with
 // QT_QPA_PLATFORM=xcb) reads a pseudo-terminal through the real serial device while a writer
 // thread plays the unit. Cases: a flood of mixed text and every byte value, as fast as the
-// program takes it (capture off and on); a paced stream of 3,840 B/s (38,400 baud); the idle
-// open port. CPU is the window thread's own, from CLOCK_THREAD_CPUTIME_ID.
+// program takes it (capture off and on), and memory over ten floods; a paced stream of
+// 3,840 B/s (38,400 baud) with the time from a line written to its text painted; echo, keys
+// typed into the window at a person's pace and echoed at once by the unit, with the time from
+// the key press to the echo painted; the idle open port. CPU is the window thread's own, from
+// CLOCK_THREAD_CPUTIME_ID. Painted means the pane's viewport received the paint event that
+// shows the text.
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/flood-bench [MiB, default 8] [paced seconds, 10]
+//   BENCH_CASES=flood,memory,paced,echo,idle (the default: all) picks cases.
 
 #include "PtyUnit.h"
 #include "TestSupport.h"
@@ -21,6 +26,7 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTest>
 #include <QTimer>
 
 #include <algorithm>
@@ -46,6 +52,43 @@ QByteArray pattern()
     for (int b = 0; b < 256; ++b)
         chunk += char(b);
     return chunk;
+}
+
+bool wanted(const char* name)
+{
+    const QString cases = qEnvironmentVariable("BENCH_CASES");
+    return cases.isEmpty() || cases.split(u',').contains(QLatin1String(name));
+}
+
+// Calls `onPaint` as each paint event reaches the widget, before it paints.
+class PaintWatch : public QObject {
+public:
+    PaintWatch(QWidget* w, std::function<void()> onPaint) : m_onPaint(std::move(onPaint))
+    {
+        w->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            m_onPaint();
+        return false;
+    }
+
+private:
+    std::function<void()> m_onPaint;
+};
+
+double percentile(std::vector<double>& v, double p)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[std::size_t(p * double(v.size() - 1))];
+}
+
+double msSince(std::chrono::steady_clock::time_point t)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t).count();
 }
 
 // Runs the event loop until the condition holds or the time is up.
@@ -121,8 +164,8 @@ int main(int argc, char* argv[])
     };
     std::printf("case                      MB/s   CPU s/MiB   CPU %%\n");
     for (bool capture : {false, true}) {
-        if (size == 0)
-            break; // paced and idle only
+        if (size == 0 || !wanted("flood"))
+            break;
         Bench b;
         if (capture) {
             Globals::strSavePath = b.dir.path() + u'/';
@@ -143,21 +186,19 @@ int main(int argc, char* argv[])
         probe.start(10);
         const auto [wall, cpu] = b.run([&] { flood(b); }, 1);
         probe.stop();
-        std::sort(lateness.begin(), lateness.end());
         // Wait for the marker.
         waitFor([&] { return b.window.txtTerm->Text().contains(QLatin1String("END OF FLOOD")); },
                 10000);
         std::printf("flood, capture %-4s  %9.2f %11.3f %7.1f   window answers: p99 %.1f ms late\n",
                     capture ? "on" : "off", double(size) / wall / 1e6, cpu / mib, 100 * cpu / wall,
-                    lateness.empty() ? 0.0
-                                     : lateness[std::size_t(0.99 * double(lateness.size() - 1))]);
+                    percentile(lateness, 0.99));
         std::fflush(stdout);
         if (capture)
             b.window.btnSave->click();
         CaptureFile::closeAll();
         Globals::reset();
     }
-    if (size > 0) {
+    if (size > 0 && wanted("memory")) {
         // Memory over ten floods in one window.
         Bench b;
         std::printf("resident MiB after each of ten floods:");
@@ -172,28 +213,25 @@ int main(int argc, char* argv[])
         }
         std::printf("\n");
     }
-    if (pacedSeconds > 0) {
+    if (pacedSeconds > 0 && wanted("paced")) {
         Bench b;
-        // Latency: from a line written to the line to its text laid out in the pane.
+        // Latency: from a line written to the line to its text painted in the pane.
         const int lines = pacedSeconds * 80;
         std::vector<std::chrono::steady_clock::time_point> sentAt(std::size_t(lines) + 1);
         std::vector<double> latency;
         int seen = -1;
-        QObject::connect(b.window.txtTerm->document(), &QTextDocument::contentsChanged, [&] {
-            const auto now = std::chrono::steady_clock::now();
+        PaintWatch watch(b.window.txtTerm->viewport(), [&] {
             const QTextDocument* doc = b.window.txtTerm->document();
             int newest = seen;
             for (QTextBlock block = doc->lastBlock(); block.isValid(); block = block.previous()) {
                 const QString text = block.text();
-                if (!text.startsWith(QLatin1String("PACED LINE ")))
+                if (!text.startsWith(QLatin1String("PACED LINE ")) || text.size() < 17)
                     continue;
                 newest = std::max(newest, text.mid(11, 6).toInt() - 100000);
                 break;
             }
             for (int i = seen + 1; i <= newest && i < lines; ++i)
-                latency.push_back(
-                    std::chrono::duration<double, std::milli>(now - sentAt[std::size_t(i)])
-                        .count());
+                latency.push_back(msSince(sentAt[std::size_t(i)]));
             seen = std::max(seen, newest);
         });
         const auto [wall, cpu] = b.run(
@@ -207,15 +245,49 @@ int main(int argc, char* argv[])
                 }
             },
             1);
-        std::sort(latency.begin(), latency.end());
-        const auto at = [&](double p) {
-            return latency.empty() ? 0.0 : latency[std::size_t(p * double(latency.size() - 1))];
-        };
-        std::printf("paced 3,840 B/s       %9s %11s %7.2f   latency p50 %.1f ms, p99 %.1f ms "
+        std::printf("paced 3,840 B/s       %9s %11s %7.2f   painted p50 %.1f ms, p99 %.1f ms "
                     "(%zu lines)\n",
-                    "-", "-", 100 * cpu / wall, at(0.5), at(0.99), latency.size());
+                    "-", "-", 100 * cpu / wall, percentile(latency, 0.5),
+                    percentile(latency, 0.99), latency.size());
+        std::fflush(stdout);
     }
-    {
+    if (wanted("echo")) {
+        // A person typing into a shell on the line: a key every 150 ms, the unit echoing each
+        // byte at once.
+        Bench b;
+        std::atomic<bool> stop = false;
+        std::thread echo([&] {
+            while (!stop)
+                if (const QByteArray got = b.unit.receive(1, 50); !got.isEmpty())
+                    b.unit.send(got);
+        });
+        constexpr int kKeys = 100;
+        std::vector<std::chrono::steady_clock::time_point> pressedAt;
+        std::vector<double> latency;
+        PaintWatch watch(b.window.txtTerm->viewport(), [&] {
+            const int shown = b.window.txtTerm->document()->characterCount() - 1;
+            while (int(latency.size()) < std::min<int>(shown, int(pressedAt.size())))
+                latency.push_back(msSince(pressedAt[latency.size()]));
+        });
+        b.window.txtTerm->setFocus();
+        QTimer typist;
+        QObject::connect(&typist, &QTimer::timeout, [&] {
+            if (pressedAt.size() == kKeys)
+                return;
+            pressedAt.push_back(std::chrono::steady_clock::now());
+            QTest::keyClick(b.window.txtTerm, Qt::Key(Qt::Key_A + int(pressedAt.size() % 26)));
+        });
+        typist.start(150);
+        waitFor([&] { return latency.size() == kKeys; }, 60000);
+        stop = true;
+        echo.join();
+        std::printf("echo                  %9s %11s %7s   painted p50 %.1f ms, p99 %.1f ms "
+                    "(%zu keys)\n",
+                    "-", "-", "-", percentile(latency, 0.5), percentile(latency, 0.99),
+                    latency.size());
+        std::fflush(stdout);
+    }
+    if (wanted("idle")) {
         Bench b;
         const int idleSeconds = std::max(pacedSeconds, 5);
         const auto [idleWall, idleCpu] =

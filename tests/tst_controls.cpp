@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QTextCursor>
 
 namespace {
@@ -263,6 +264,45 @@ private slots:
         QCOMPARE(box.Text(), QStringLiteral("axbc\r\nde"));
     }
 
+    // An arrival in a quiet pane is laid out and painted as soon as the event loop runs; text
+    // that keeps streaming is laid out in passes at most every kPassMs, and none of it waits
+    // longer than a pass.
+    void textBoxCadence()
+    {
+        TextBox box;
+        box.resize(400, 240);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QList<QRect> pane, bar;
+        PaintRecorder recorder(box.viewport(), &pane, box.verticalScrollBar(), &bar);
+        box.setSelStart(box.Length());
+        box.setSelText(QStringLiteral("$ "));
+        QCoreApplication::processEvents(); // the pass
+        QCoreApplication::processEvents(); // the paint it asked for
+        QCOMPARE(box.passes(), 1);
+        QCOMPARE(box.toPlainText(), QStringLiteral("$ "));
+        QVERIFY(!pane.isEmpty());
+
+        QElapsedTimer streaming;
+        streaming.start();
+        int sent = 0;
+        QTimer chunks;
+        QObject::connect(&chunks, &QTimer::timeout, [&] {
+            if (sent == 60)
+                return chunks.stop();
+            box.setSelStart(box.Length());
+            box.setSelText(QStringLiteral("line %1\r\n").arg(sent++));
+        });
+        chunks.start(5);
+        QTRY_VERIFY_WITH_TIMEOUT(!chunks.isActive(), 10000);
+        const qint64 took = streaming.elapsed();
+        QTRY_VERIFY_WITH_TIMEOUT(box.toPlainText().endsWith(QStringLiteral("line 59\n")),
+                                 TextBox::kPassMs * 4);
+        const int passes = box.passes() - 1;
+        QVERIFY2(passes >= 2 && passes <= took / TextBox::kPassMs + 2,
+                 qPrintable(QStringLiteral("%1 passes in %2 ms").arg(passes).arg(took)));
+    }
+
     // A line streaming in repaints the new line, not the whole pane, and the view follows it;
     // the scroll bar follows with a deferred repaint that is not lost when the stream stops.
     void textBoxRepaintsOnlyWhatChanged()
@@ -338,7 +378,7 @@ private slots:
         box.setSelText(flood);
         box.setSelStart(box.Length());
         box.setSelText(flood);
-        QTest::qWait(TextBox::kFlushMs * 2);
+        QTest::qWait(TextBox::kLongPassMs / 2);
         QVERIFY(box.toPlainText().isEmpty());
         box.setSelStart(0);
         box.setSelLength(box.Length() - 10);

@@ -1,44 +1,20 @@
 #pragma once
 
 // Thin adapters over Qt widgets that give the behaviour the handlers rely on: Click raised at
-// once when code sets a selection, timers that do not restart when enabled again, a text box
-// that counts a line break as two characters, labels with OLE colours, panels found by key.
+// once when code sets a selection, timers that do not restart when enabled again, labels with
+// OLE colours, panels found by key. The terminal pane, the text box, has files of its own.
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QList>
-#include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QScrollBar>
+#include <QSizeGrip>
 #include <QTimer>
 
-// Pixels from twips (15 twips to a device-independent pixel).
-constexpr int twips(int value)
-{
-    return value >= 0 ? (value + 7) / 15 : -((-value + 7) / 15);
-}
-// Twips from pixels.
-constexpr int twipsOf(int pixels)
-{
-    return pixels * 15;
-}
-// Places a widget in its container, position and size given in twips.
-void placeTwips(QWidget* w, int left, int top, int width, int height);
-inline void placeTwips(QWidget* w, const QRect& r)
-{
-    placeTwips(w, r.x(), r.y(), r.width(), r.height());
-}
-// Widens a control whose design width is too narrow for its caption in the window font.
-void widenToFit(QWidget* w);
-
-// OLE colours the program uses.
-namespace OleColor {
-constexpr quint32 ButtonFace = 0x8000000F;
-constexpr quint32 Yellow = 0x0000FFFF;
-} // namespace OleColor
+#include "ui/controls/OleColor.h"
+#include "ui/controls/TerminalPane.h"
+#include "ui/controls/Twips.h"
 
 // A pick-only drop-down list. Setting ListIndex raises Click at once, nested; a user pick
 // raises it too.
@@ -147,82 +123,6 @@ private:
     bool m_dozing = false;
 };
 
-// The terminal pane's vertical scroll bar. While deferring, a change repaints it only after
-// kDeferredRepaintMs, together with the changes that follow: text streaming in changes its range
-// with every line, and a repaint costs more than the line.
-class PaneScrollBar : public QScrollBar {
-    Q_OBJECT
-public:
-    static constexpr int kDeferredRepaintMs = 100;
-    explicit PaneScrollBar(QWidget* parent = nullptr);
-    void setDeferring(bool deferring);
-
-protected:
-    void sliderChange(SliderChange change) override;
-
-private:
-    bool m_deferring = false;
-    QTimer m_repaint;
-};
-
-// The terminal pane. Its text is counted as the terminal counts it: a line break is two
-// characters (CR LF) and every other character is one. Control characters and the code page's
-// unassigned bytes are shown with a stand-in of one character, drawn as a letter on a coloured
-// cell; a tab shows as a tab.
-//
-// Text appended at the end is collected and laid out when the event loop next runs, at most once
-// every kFlushMs: laying out a long line again for each small append would otherwise cost about
-// a millisecond each time, and a flood would lay out text that the next trim throws away. Every
-// operation sees the collected text as if it were in place.
-class TextBox : public QPlainTextEdit {
-    Q_OBJECT
-public:
-    static constexpr int kFlushMs = 15;
-    static constexpr int kLongFlushMs = 100;
-    static constexpr qsizetype kLongText = 65536; // characters
-    explicit TextBox(QWidget* parent = nullptr);
-    QString Text() const;
-    void setText(const QString& text);
-    int Length() const;
-    int SelStart() const;
-    void setSelStart(int start);
-    int SelLength() const;
-    void setSelLength(int length);
-    QString SelText() const;
-    void setSelText(const QString& text);
-
-    // The text as stored in the document, and back.
-    static QString toDisplay(const QString& text);
-    static QString fromDisplay(const QString& shown);
-
-    // Puts the collected text into the document now.
-    void flush();
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void inputMethodEvent(QInputMethodEvent* event) override;
-
-private:
-    // Draws each control-byte stand-in in `area` as a letter on a coloured cell.
-    void paintStandIns(const QRect& area);
-    int toDocument(int position, bool roundUp = false) const;
-    int fromDocument(int position) const;
-    int documentLength() const;
-    // The cursor stands at the end of the document with nothing selected.
-    bool insertionPointAtEnd() const;
-    // Removes the first `length` characters without laying out collected text.
-    void cutFront(int length);
-
-    PaneScrollBar* m_scrollBar;
-    QString m_pending;    // appended at the end, not yet in the document (terminal form)
-    int m_frontCut = -1;  // a selection from the start, kept aside while text is collected
-    bool m_atEnd = false; // the insertion point was put at the end with nothing selected
-    QTimer m_flushTimer;
-    QElapsedTimer m_lastFlush;
-};
-
 // A status bar with panels found by key.
 class StatusBar : public QFrame {
     Q_OBJECT
@@ -236,9 +136,19 @@ public:
     // The panels, left to right.
     QList<QLabel*> panelList() const;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
-    QList<std::pair<QString, QLabel*>> m_panels;
-    QHBoxLayout* m_layout;
+    struct Panel {
+        QString key;
+        QLabel* label;
+        int width; // pixels; the least width for the panel that takes what is left
+        bool stretch;
+    };
+    void placePanels();
+    QList<Panel> m_panels;
+    QSizeGrip* m_grip;
 };
 
 // A window's client area: controls placed by position, and one bar docked to the bottom edge

@@ -80,8 +80,9 @@ void frmMain::MSComm1_OnComm()
 
 void frmMain::SetInputStatus(qint16 intStatus)
 {
-    const QString text = inputStatusText(intStatus);
-    if (intStatus != intLastStatus && !text.isEmpty())
-        sbStatus->Panels(QStringLiteral("Status"))->setText(text);
+    if (intStatus != intLastStatus) {
+        if (const QString text = inputStatusText(intStatus); !text.isEmpty())
+            sbStatus->Panels(QStringLiteral("Status"))->setText(text);
+    }
     intLastStatus = intStatus;
 }

@@ -1,0 +1,115 @@
+#pragma once
+
+// The terminal pane, txtTerm: a text box whose text is counted as the terminal counts it, that
+// answers an arrival at once and streams cheaply.
+//
+// Text. The receive path and the Edit menu work on `Text`, `Length`, `SelStart`, `SelLength` and
+// `SelText`, where a line break is two characters (CR LF) and every other character is one. The
+// document holds a line break as one block separator, and each control byte and each of the
+// code page's five unassigned bytes as one stand-in from the Control Pictures block
+// (U+2400-U+2426), so that every byte stays one character of its own (`toDisplay`,
+// `fromDisplay`). Those pictures are unreadable at the pane's size, so `paintEvent` draws each as
+// its caret-notation letter (ESC '[', NUL '@', DEL '?'; the unassigned bytes in lower case,
+// 0x81 'a') in white on a dark cell. A tab shows as a tab.
+//
+// Collected text. Text set at the end (`SelStart` = `Length`, then `SelText`) is collected in
+// `m_pending` instead of going into the document. Every operation sees it in place: `Text` and
+// `Length` count it, a trim from the front (`SelStart` 0, `SelLength`, `SelText` "") cuts it
+// without laying it out, and any other operation, or the user's key, click or input method,
+// lays it out first (`flush`).
+//
+// Cadence. Text that arrives after the pane has been quiet for kQuietMs (an echoed key, a
+// prompt) is laid out as soon as the event loop runs, and painted with it. While text keeps
+// streaming, a pass lays out everything collected at most every kPassMs, and moves the view
+// once, by all the lines that came. A pass costs about the same for one line as for ten (the
+// view moves its pixels, then paints the new strip), so fewer passes are most of the saving on a
+// steady line. Collected text over kLongText characters waits up to kLongPassMs after the last
+// pass, for the trim that the next chunk of a flood brings.
+//
+// Qt internals overridden, and why:
+// - `PaneLayout`, the document layout, a `QPlainTextDocumentLayout`: for a small append at the
+//   end it updates only the blocks the append touched, where Qt's own repaints the whole view for
+//   every append ending in a line break; and blocks that have been laid out keep their shaped
+//   glyphs (`setCacheEnabled`), so a repaint does not shape the visible lines again.
+// - `PaneScrollBar`: while a pass runs its repaint waits kDeferredRepaintMs, together with the
+//   changes that follow: the range changes with every line, and Fusion's groove costs more to
+//   paint than the line.
+// - `paintEvent`: the stand-ins' letters over the text Qt has drawn.
+// - `eventFilter` on the pane and its viewport: a key, a click or input-method text from the user
+//   lays out collected text first and ends the insertion point's stay at the end.
+
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTimer>
+
+// The terminal pane's vertical scroll bar. While deferring, a change repaints it only after
+// kDeferredRepaintMs, together with the changes that follow.
+class PaneScrollBar : public QScrollBar {
+    Q_OBJECT
+public:
+    static constexpr int kDeferredRepaintMs = 500;
+    explicit PaneScrollBar(QWidget* parent = nullptr);
+    void setDeferring(bool deferring);
+
+protected:
+    void sliderChange(SliderChange change) override;
+
+private:
+    bool m_deferring = false;
+    QTimer m_repaint;
+};
+
+class TextBox : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    static constexpr int kQuietMs = 100;
+    static constexpr int kPassMs = 50;
+    static constexpr int kLongPassMs = 100;
+    static constexpr qsizetype kLongText = 65536; // characters
+    explicit TextBox(QWidget* parent = nullptr);
+    QString Text() const;
+    void setText(const QString& text);
+    int Length() const;
+    int SelStart() const;
+    void setSelStart(int start);
+    int SelLength() const;
+    void setSelLength(int length);
+    QString SelText() const;
+    void setSelText(const QString& text);
+
+    // The text as stored in the document, and back.
+    static QString toDisplay(const QString& text);
+    static QString fromDisplay(const QString& shown);
+
+    // Puts the collected text into the document now: one pass.
+    void flush();
+    // Passes that laid out collected text so far.
+    int passes() const { return m_passes; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Draws each stand-in in `area` as a letter on a coloured cell.
+    void paintStandIns(const QRect& area);
+    // Schedules the pass that lays out what has been collected.
+    void schedulePass();
+    int toDocument(int position, bool roundUp = false) const;
+    int fromDocument(int position) const;
+    int documentLength() const;
+    // The cursor stands at the end of the document with nothing selected.
+    bool insertionPointAtEnd() const;
+    // Removes the first `length` characters without laying out collected text.
+    void cutFront(int length);
+
+    PaneScrollBar* m_scrollBar;
+    QString m_pending;    // appended at the end, not yet in the document (terminal form)
+    int m_frontCut = -1;  // a selection from the start, kept aside while text is collected
+    bool m_atEnd = false; // the insertion point was put at the end with nothing selected
+    QTimer m_passTimer;
+    QElapsedTimer m_lastPass;
+    QElapsedTimer m_lastArrival; // the last text collected
+    int m_passes = 0;
+};
