@@ -10,6 +10,7 @@
 #include "core/LayoutGeometry.h"
 #include "core/ReceiveText.h"
 #include "core/StatusTexts.h"
+#include "port/SerialError.h"
 #include "runtime/AppInfo.h"
 #include "runtime/CodePage.h"
 

@@ -4,6 +4,7 @@
 #include "runtime/RuntimeError.h"
 
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -13,6 +14,20 @@ class TestRuntime : public QObject {
     Q_OBJECT
 private slots:
     void cleanup() { CaptureFile::closeAll(); }
+
+    // The log names every error the program raises, each differently.
+    void errorNames()
+    {
+        QSet<QString> names;
+        for (int number : {Err::InvalidArgument, Err::BadFileName, Err::FileNotFound,
+                           Err::DiskFull, Err::PermissionDenied, Err::PathFileAccess,
+                           Err::PathNotFound, Err::NoSuchPort, Err::PortBusy,
+                           Err::ApplyStateFailed, Err::PortNotOpen, Err::ReadFailed,
+                           Err::DialogCancelled})
+            names.insert(QString::fromLatin1(errorName(number)));
+        QCOMPARE(names.size(), 13);
+        QVERIFY(!names.contains(QString()));
+    }
 
     void codePageRoundTripsEveryByte()
     {

@@ -78,6 +78,11 @@ private slots:
         QVERIFY(w->optStatus->Value(1) && !w->optStatus->Value(0));
         QVERIFY(w->tmrEvents->Enabled() && w->tmrNoData->Enabled() && w->tmrReceive->Enabled());
         QVERIFY(!w->tmrFlow->Enabled() && !w->tmrRun->Enabled());
+        // The timers' intervals: the receive state and the clock follow them.
+        const QList<int> intervals{w->tmrEvents->Interval(), w->tmrFlow->Interval(),
+                                   w->tmrNoData->Interval(), w->tmrReceive->Interval(),
+                                   w->tmrRun->Interval()};
+        QCOMPARE(intervals, (QList<int>{100, 5000, 1000, 1000, 1000}));
         QVERIFY(QFontInfo(w->txtTerm->font()).fixedPitch());
         QVERIFY(!w->windowIcon().isNull());
         // It starts centred on the screen.

@@ -84,8 +84,16 @@ void MSComm::Output(const QByteArray& bytes)
 
 void MSComm::raiseReceiveIfWaiting()
 {
-    if (PortOpen() && m_device->bytesAvailable() > 0)
-        raise(CommEv::Receive);
+    if (receiveWaiting())
+        emit OnComm();
+}
+
+bool MSComm::receiveWaiting()
+{
+    if (!PortOpen() || m_device->bytesAvailable() <= 0)
+        return false;
+    m_commEvent = CommEv::Receive;
+    return true;
 }
 
 void MSComm::raise(int code)

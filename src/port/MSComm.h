@@ -6,20 +6,12 @@
 
 #include <memory>
 
-// Event codes of the serial control.
+// Event codes of the serial control: received data, and two of the line errors a device may
+// report (the receive path ignores every code but Receive).
 namespace CommEv {
-constexpr int Send = 1;
 constexpr int Receive = 2;
-constexpr int CTS = 3;
-constexpr int DSR = 4;
-constexpr int CD = 5;
-constexpr int Ring = 6;
-constexpr int EOF_ = 7;
 constexpr int Break = 1001;
 constexpr int Frame = 1004;
-constexpr int Overrun = 1006;
-constexpr int RxOver = 1008;
-constexpr int RxParity = 1009;
 } // namespace CommEv
 
 // The serial control: port number and settings for the next opening, open and close, the
@@ -50,6 +42,9 @@ public:
 
     // Raises one receive event when bytes are waiting on the open port.
     void raiseReceiveIfWaiting();
+    // Sets CommEvent to a receive, without raising it, when bytes are waiting on the open port;
+    // whether they are.
+    bool receiveWaiting();
     SerialDevice& device() { return *m_device; }
 
 signals:

@@ -1,6 +1,6 @@
 #include "QtSerialDevice.h"
 
-#include "runtime/RuntimeError.h"
+#include "SerialError.h"
 
 #include <QFileInfo>
 

@@ -27,20 +27,36 @@ int fileErrorFromErrno(int err, int missingMeans)
     }
 }
 
-RuntimeError serialError(SerialOp op, QSerialPort::SerialPortError error, const QString& osText,
-                         int err)
+const char* errorName(int number)
 {
-    switch (op) {
-    case SerialOp::Open:
-        if (error == QSerialPort::PermissionError || error == QSerialPort::OpenError)
-            return RuntimeError(err == EACCES ? Err::PermissionDenied : Err::PortBusy, osText);
-        return RuntimeError(Err::NoSuchPort, osText);
-    case SerialOp::Apply:
-        return RuntimeError(Err::ApplyStateFailed, osText);
-    case SerialOp::Read:
-        return RuntimeError(Err::ReadFailed, osText);
-    case SerialOp::Write:
-        break;
+    switch (number) {
+    case Err::InvalidArgument:
+        return "invalid argument";
+    case Err::BadFileName:
+        return "bad file name";
+    case Err::FileNotFound:
+        return "file not found";
+    case Err::DiskFull:
+        return "disk full";
+    case Err::PermissionDenied:
+        return "permission denied";
+    case Err::PathFileAccess:
+        return "path/file access error";
+    case Err::PathNotFound:
+        return "path not found";
+    case Err::NoSuchPort:
+        return "no such port";
+    case Err::PortBusy:
+        return "port already open";
+    case Err::ApplyStateFailed:
+        return "applying the port's communication state failed";
+    case Err::PortNotOpen:
+        return "port not open";
+    case Err::ReadFailed:
+        return "reading the device failed";
+    case Err::DialogCancelled:
+        return "dialog cancelled";
+    default:
+        return "";
     }
-    return RuntimeError(Err::PortNotOpen, osText);
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QSerialPort>
 #include <QString>
 
 #include <exception>
@@ -36,11 +35,5 @@ constexpr int DialogCancelled = 32755;
 // (PathNotFound) or a missing file when deleting (FileNotFound).
 int fileErrorFromErrno(int err, int missingMeans = Err::PathNotFound);
 
-// What was being done with the serial port when it failed.
-enum class SerialOp { Open, Apply, Read, Write };
-
-// The one mapping of serial port failures onto the runtime's numbers: opening gives 8002 (no
-// such device), 8005 (held by another program) or 70 (the user may not open it: `err` is
-// EACCES); applying settings 8015; reading 8020; writing 8018. The text is the system's own.
-RuntimeError serialError(SerialOp op, QSerialPort::SerialPortError error, const QString& osText,
-                         int err = 0);
+// What a run-time error number means, for the log ("" for a number the program does not use).
+const char* errorName(int number);

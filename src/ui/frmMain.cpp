@@ -209,7 +209,7 @@ void frmMain::buildControls()
 
 void frmMain::connectHandlers()
 {
-    connect(MSComm1, &MSComm::OnComm, this, &frmMain::MSComm1_OnComm);
+    connect(MSComm1, &MSComm::OnComm, this, [this] { MSComm1_OnComm(); });
     // Direct: the bytes must be taken before the port closes.
     connect(MSComm1, &MSComm::DeviceLosing, this, &frmMain::MSComm1_DeviceLosing);
     // Queued: the loss may be detected deep inside a read or write of the port.

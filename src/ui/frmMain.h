@@ -75,7 +75,8 @@ public:
 
     // Event handlers.
     void Form_Load();
-    void MSComm1_OnComm();
+    // `takeAll`: the event before a device loss, which the allowance does not hold back.
+    void MSComm1_OnComm(bool takeAll = false);
     void MSComm1_DeviceLosing();
     void MSComm1_DeviceLost();
     void Form_KeyDown(int& KeyCode, int Shift);
@@ -121,7 +122,6 @@ protected:
 
 private:
     QPointer<frmAbout> m_about; // the one About box while it is open
-    bool m_takeAll = false;     // the receive event before a device loss: no allowance
     bool m_placed = false;      // centred on the screen at its first showing
     // The window's size at the minimum client size, with the frame measured at load.
     QSize minimumWindowSize() const;

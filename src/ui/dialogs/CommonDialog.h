@@ -13,7 +13,6 @@ public:
     QString Filter;
     int FilterIndex = 0;
     QString DialogTitle;
-    int Flags = 0;
     QString FontName;
     double FontSize = 0;
     bool FontBold = false;

@@ -66,11 +66,10 @@ void frmMain::takeChosenTarget()
 
 void frmMain::btnChange_Click()
 {
-    // Hide read-only, the path must exist, long names: the dialog never asks about overwriting.
-    constexpr int kSaveFlags = 2099204;
     try {
         for (bool settled = false; !settled;) {
-            cdSave.Flags = kSaveFlags;
+            // The path must exist, and the dialog never asks about overwriting (the prompter's
+            // save dialog does both).
             cdSave.ShowSave();
             if (!CaptureFile::exists(cdSave.FileName)) {
                 takeChosenTarget();

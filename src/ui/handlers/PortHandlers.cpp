@@ -113,9 +113,8 @@ void frmMain::MSComm1_DeviceLosing()
 {
     // The port closes next, and what it still holds with it: take it now, whatever the
     // allowance, so that every byte read before the loss is shown and captured.
-    m_takeAll = true;
-    MSComm1->raiseReceiveIfWaiting();
-    m_takeAll = false;
+    if (MSComm1->receiveWaiting())
+        MSComm1_OnComm(true);
 }
 
 void frmMain::MSComm1_DeviceLost()

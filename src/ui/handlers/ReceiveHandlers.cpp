@@ -26,10 +26,10 @@ template <class Step> void runStep(const char* where, Step&& step)
 }
 } // namespace
 
-void frmMain::MSComm1_OnComm()
+void frmMain::MSComm1_OnComm(bool takeAll)
 {
     tmrEvents->wake();
-    if (!m_takeAll) {
+    if (!takeAll) {
         if (Globals::intEventCount > kEventAllowance)
             return;
         ++Globals::intEventCount;

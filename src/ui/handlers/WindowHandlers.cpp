@@ -83,7 +83,6 @@ void frmMain::mnuFont_Click()
         cdSave.FontItalic = pane.italic();
         cdSave.FontName = pane.family();
         cdSave.FontSize = pane.pointSizeF();
-        cdSave.Flags = 1;
         cdSave.ShowFont();
         QFont chosen = txtTerm->font();
         chosen.setBold(cdSave.FontBold);
