@@ -145,6 +145,7 @@ private slots:
         QHash<QByteArray, QString> seen;
         for (QChar byte : std::as_const(bytes)) {
             TextBox box;
+            box.setFocusPolicy(Qt::NoFocus); // no blinking insertion point in the picture
             box.resize(120, 60);
             box.setText(QString(byte) + QStringLiteral(" "));
             box.show();
@@ -347,6 +348,7 @@ private slots:
     {
         QFETCH(QStringList, appends);
         TextBox box;
+        box.setFocusPolicy(Qt::NoFocus); // no blinking insertion point between the two pictures
         box.resize(300, 200);
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
