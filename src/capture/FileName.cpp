@@ -1,6 +1,5 @@
 #include "FileName.h"
 
-#include <QStandardPaths>
 
 QStringList fileNameCandidates(const QString& base)
 {
@@ -22,18 +21,4 @@ QString folderOf(const QString& path)
 {
     // Qt hands paths over with '/' on every platform; a backslash is part of a name.
     return path.left(path.lastIndexOf(u'/') + 1);
-}
-
-QString desktopFolder()
-{
-#ifdef Q_OS_WIN
-    return QString::fromLocal8Bit(qgetenv("UserProfile")) + QStringLiteral("\\Desktop\\");
-#else
-    if (qEnvironmentVariableIsEmpty("HOME"))
-        return QStringLiteral("/Desktop/");
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
-    if (!folder.endsWith(u'/'))
-        folder += u'/';
-    return folder;
-#endif
 }

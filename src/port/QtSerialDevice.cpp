@@ -4,11 +4,6 @@
 
 #include <QFileInfo>
 
-#include <cerrno>
-#include <cstring>
-#include <poll.h>
-#include <unistd.h>
-
 QtSerialDevice::QtSerialDevice(QObject* parent) : SerialDevice(parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &SerialDevice::readyRead);
@@ -28,12 +23,8 @@ void QtSerialDevice::open(const QString& path, const PortSettings& settings)
     m_port.setReadBufferSize(kReadBufferBytes);
     if (!m_port.open(QIODevice::ReadWrite)) {
         // Qt reports a port held by another program and one the user may not open alike.
-        const int denied =
-            ::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 && errno == EACCES
-                ? EACCES
-                : 0;
-        const RuntimeError error =
-            serialError(SerialOp::Open, m_port.error(), m_port.errorString(), denied);
+        const RuntimeError error = serialError(SerialOp::Open, m_port.error(),
+                                               m_port.errorString(), accessDenied(device));
         m_port.clearError();
         throw error;
     }
@@ -81,36 +72,6 @@ QByteArray QtSerialDevice::read(qint64 maxBytes)
         throw serialError(SerialOp::Read, m_port.error(), m_port.errorString());
     data.truncate(n);
     return data;
-}
-
-void QtSerialDevice::write(const QByteArray& bytes)
-{
-    // Straight to the operating system. QSerialPort would keep the bytes until the event loop
-    // runs (blocked during the handshake's waits), and its flush() also waits until they have
-    // been transmitted (tcdrain), which would add a byte's line time to the next wait.
-    const int fd = m_port.handle();
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n > 0) {
-            p += n;
-            left -= n;
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno == EAGAIN) {
-            struct pollfd out {
-                fd, POLLOUT, 0
-            };
-            if (::poll(&out, 1, kWriteWaitMs) > 0)
-                continue;
-            errno = EAGAIN; // the line takes nothing more
-        }
-        throw serialError(SerialOp::Write, QSerialPort::WriteError,
-                          QString::fromLocal8Bit(std::strerror(errno)));
-    }
 }
 
 void QtSerialDevice::onError(QSerialPort::SerialPortError error)

@@ -27,5 +27,7 @@ private:
     // How long a write waits for room in the line's output buffer before it fails.
     static constexpr int kWriteWaitMs = 200;
     void onError(QSerialPort::SerialPortError error);
+    // EACCES when the user may not open the device (not in `dialout`), else 0.
+    static int accessDenied(const QString& device);
     QSerialPort m_port;
 };

@@ -4,9 +4,6 @@
 
 QString portDevicePath(int port)
 {
-#ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(port);
-#else
     const QByteArray dir = qgetenv("BRENIX_PORT_DIR");
     if (!dir.isEmpty())
         return QDir(QString::fromLocal8Bit(dir)).filePath(QStringLiteral("com%1").arg(port));
@@ -17,5 +14,4 @@ QString portDevicePath(int port)
     if (port >= 13 && port <= 16)
         return QStringLiteral("/dev/ttyACM%1").arg(port - 13);
     return QString();
-#endif
 }
