@@ -256,11 +256,14 @@ echo_p99=$(p99 echo)
 paced_p99=$(p99 paced)
 answers_p99=$(p99 'flood, capture off')
 
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
+ratio() {
+  [ "$2" = - ] && { echo -; return; }
+  awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'
+}
 printf '%-44s %9s %9s %9s %8s %8s %10s\n' case Brenix CuteCom picocom /CuteCom /picocom goal
 row() {
-  printf '%-44s %9s %9s %9s %8s %8s %10s\n' "$1" "$2" "$3" "$4" \
-    "$([ "$3" = - ] && echo - || ratio "$2" "$3")" "$([ "$4" = - ] && echo - || ratio "$2" "$4")" "$5"
+  printf '%-44s %9s %9s %9s %8s %8s %10s\n' "$1" "$2" "$3" "$4" "$(ratio "$2" "$3")" \
+    "$(ratio "$2" "$4")" "$5"
 }
 row "flood ${MIB} MiB, capture off: MB/s" "$off_mbs" - "$p_mbs" ">= 10"
 row "flood, capture off: CPU s/MiB" "$off_cpu" - "$p_cpu" "<= 0.08"

@@ -17,8 +17,11 @@ tree="$scratch/brenix-terminal"
 mkdir "$tree"
 tar -C "$source" --exclude=./.git --exclude=./build --exclude='./build-*' --exclude='./obj-*' \
   -cf - . | tar -C "$tree" -xf -
-(cd "$tree" && DEB_BUILD_OPTIONS=parallel=2 dpkg-buildpackage -us -uc -b) >"$scratch/build.log" 2>&1 ||
-  { tail -n 40 "$scratch/build.log"; exit 1; }
+if ! (cd "$tree" && DEB_BUILD_OPTIONS=parallel=2 dpkg-buildpackage -us -uc -b) \
+  >"$scratch/build.log" 2>&1; then
+  tail -n 40 "$scratch/build.log"
+  exit 1
+fi
 deb=$(ls "$scratch"/brenix-terminal_*_*.deb)
 
 # Information tags may stay when explained here:

@@ -87,7 +87,8 @@ private slots:
         QVERIFY(!w->windowIcon().isNull());
         // It starts centred on the screen.
         const QPoint off = w->frameGeometry().center() - w->screen()->availableGeometry().center();
-        QVERIFY2(off.manhattanLength() <= 2, qPrintable(QStringLiteral("%1,%2").arg(off.x()).arg(off.y())));
+        QVERIFY2(off.manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("%1,%2").arg(off.x()).arg(off.y())));
         checkCaptionsFit(w.window.get());
         saveShot(w.window.get(), QStringLiteral("frmMain"));
     }

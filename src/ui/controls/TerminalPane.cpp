@@ -264,7 +264,7 @@ void TextBox::paintStandIns(const QRect& area)
             const int position = block.position() + i;
             const bool selected =
                 position >= cursor.selectionStart() && position < cursor.selectionEnd();
-            const bool unassigned = letter >= u'a' || letter == u'}';
+            const bool unassigned = letter >= u'a'; // lower case, and '}'
             painter.fillRect(cell, selected     ? palette().color(QPalette::Highlight)
                                    : unassigned ? QColor(0x8a, 0x2c, 0x0c)
                                                 : QColor(0x1f, 0x4e, 0x79));
@@ -272,8 +272,10 @@ void TextBox::paintStandIns(const QRect& area)
             const QString shown(QChar{letter});
             letterFont.setPixelSize(qMax(6, int(cell.height() * 0.8)));
             const qreal advance = QFontMetricsF(letterFont).horizontalAdvance(shown);
-            if (advance > cell.width())
-                letterFont.setPixelSize(qMax(5, int(letterFont.pixelSize() * cell.width() / advance)));
+            if (advance > cell.width()) {
+                const int narrowed = int(letterFont.pixelSize() * cell.width() / advance);
+                letterFont.setPixelSize(qMax(5, narrowed));
+            }
             painter.setFont(letterFont);
             painter.setPen(selected ? palette().color(QPalette::HighlightedText) : Qt::white);
             painter.drawText(cell, Qt::AlignCenter, shown);
