@@ -32,7 +32,7 @@ private slots:
         TestWindow w(TestWindow::Real);
         w->Load();
         Globals::strSavePath = dir.path() + u'/';
-        Globals::strFileName = QStringLiteral("soak.txt");
+        Globals::strFileName = u"soak.txt"_s;
         w->optStatus->setValue(0, true);
         w->btnSave->click();
 
@@ -68,7 +68,7 @@ private slots:
             peak = std::max(peak, rss);
         }
         writer.join();
-        const QString path = dir.filePath(QStringLiteral("soak.txt"));
+        const QString path = dir.filePath(u"soak.txt"_s);
         QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(path).size(), expectedSize, 20000);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -92,15 +92,15 @@ private slots:
         w->Load(); // no port yet: the message for an empty list
         w.prompter.messages.clear();
         w.prompter.statesAtMessages.clear();
-        w->cmbComm->AddItem(QStringLiteral("3"));
+        w->cmbComm->AddItem(u"3"_s);
         w->cmbComm->setListIndex(0);
         Globals::strSavePath = dir.path() + u'/';
-        Globals::strFileName = QStringLiteral("unplugs.txt");
+        Globals::strFileName = u"unplugs.txt"_s;
         w->btnSave->click();
         QByteArray expected;
         for (int i = 0; i < 50; ++i) {
             auto unit = std::make_unique<PtyUnit>();
-            QFile::remove(ports.path() + QStringLiteral("/com3"));
+            QFile::remove(ports.path() + u"/com3"_s);
             ports.link(3, unit->slavePath());
             w->optStatus->setValue(0, true);
             QVERIFY(w->MSComm1->PortOpen());
@@ -111,9 +111,12 @@ private slots:
             unit.reset();
             QTRY_COMPARE_WITH_TIMEOUT(w.prompter.messages.size(), i + 1, 5000);
         }
+        QCOMPARE(w.prompter.messages.first().text,
+                 u"An error has occurred while reading comm port 3.\r\n"
+                 "Please select a different port or correct the port error."_s);
         QCOMPARE(w.prompter.statesAtMessages,
-                 QStringList(50, QStringLiteral("port closed, Closed selected, clock stopped")));
-        QCOMPARE(fileContents(dir.filePath(QStringLiteral("unplugs.txt"))), expected);
+                 QStringList(50, u"port closed, Closed selected, clock stopped"_s));
+        QCOMPARE(fileContents(dir.filePath(u"unplugs.txt"_s)), expected);
         const double cpu = cpuSeconds();
         QTest::qWait(1000);
         QVERIFY2(cpuSeconds() - cpu < 0.3, qPrintable(QString::number(cpuSeconds() - cpu)));

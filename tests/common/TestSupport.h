@@ -5,8 +5,26 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QTest>
 
 #include <sys/resource.h>
+
+using namespace Qt::StringLiterals;
+
+// Data rows as structs: one column "row", one row per struct, named by its first member.
+template <class Row, std::size_t N> void addRows(const Row (&rows)[N])
+{
+    QTest::addColumn<Row>("row");
+    for (const Row& r : rows)
+        QTest::newRow(r.name) << r;
+}
+
+// A table of computed values against what they must be, for rules that need no set-up.
+inline void addValueColumns()
+{
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<QVariant>("expected");
+}
 
 // The number of the run-time error the call raises, 0 when it raises none.
 template <class F> int errorOf(F&& f)

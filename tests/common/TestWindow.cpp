@@ -42,7 +42,7 @@ void OpenFakeWindow::receiveLines(const QString& line, int count)
         receive(line.toLatin1() + "\r\n");
 }
 
-void OpenFakeWindow::startCapture(const QString& path)
+void TestWindow::startCapture(const QString& path)
 {
     CaptureFile::number1().open(path);
     Globals::blnSaving = true;

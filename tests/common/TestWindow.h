@@ -2,6 +2,7 @@
 
 #include "FakeSerialDevice.h"
 #include "RecordingPrompter.h"
+#include "TestSupport.h"
 #include "capture/CaptureFile.h"
 #include "core/Globals.h"
 #include "port/MSComm.h"
@@ -23,6 +24,8 @@ public:
     // The one message box shown so far as "style | title | text", or how many there were.
     QString onlyMessage() const;
     static QString message(int style, const QString& title, const QString& text);
+    // Capture on, into `path`, without the capture switch's dialogs.
+    void startCapture(const QString& path);
 
     RecordingPrompter prompter;
     FakeSerialDevice* fake = nullptr; // owned by the window; null on the real device
@@ -36,6 +39,4 @@ struct OpenFakeWindow : TestWindow {
     void receive(const QByteArray& bytes) { fake->inject(bytes); }
     // `count` events, each the line and CR LF.
     void receiveLines(const QString& line, int count);
-    // Capture on, into `path`, without the capture switch's dialogs.
-    void startCapture(const QString& path);
 };
