@@ -1,12 +1,9 @@
+#include "TestSupport.h"
 #include "runtime/RuntimeError.h"
 #include "ui/controls/Controls.h"
 
-#include <QElapsedTimer>
 #include <QPaintEvent>
 #include <QScreen>
-#include <QSignalSpy>
-#include <QTest>
-#include <QTimer>
 #include <QTextCursor>
 
 namespace {
@@ -31,6 +28,15 @@ public:
 private:
     QList<std::pair<QObject*, QList<QRect>*>> m_targets;
 };
+
+// Text laid out, text collected after it, how many characters are cut from the start, and what
+// is left.
+struct CutRow {
+    const char* name;
+    QString text, collected;
+    int cut;
+    QString left;
+};
 } // namespace
 
 class TestControls : public QObject {
@@ -49,24 +55,19 @@ private slots:
         combo.setListIndex(1);
         QCOMPARE(seen.size(), 2);
         combo.RemoveItem(0);
-        QCOMPARE(combo.List(0), QStringLiteral("2"));
+        QCOMPARE(combo.List(0), u"2"_s);
         QCOMPARE(seen.size(), 2);
         QTest::keyClick(&combo, Qt::Key_Down); // a user pick raises Click too
-        QCOMPARE(seen.last(), QStringLiteral("3"));
-        try {
-            combo.setListIndex(5);
-            QFAIL("no error for an index past the end");
-        } catch (const RuntimeError& e) {
-            QCOMPARE(e.number, Err::InvalidArgument);
-        }
+        QCOMPARE(seen.last(), u"3"_s);
+        QCOMPARE(errorOf([&] { combo.setListIndex(5); }), Err::InvalidArgument); // past the end
     }
 
     void optionArraySelection()
     {
         QWidget host;
         OptionArray options;
-        options.add(QStringLiteral("Open"), &host)->setGeometry(0, 0, 80, 20);
-        options.add(QStringLiteral("Closed"), &host)->setGeometry(0, 30, 80, 20);
+        options.add(u"Open"_s, &host)->setGeometry(0, 0, 80, 20);
+        options.add(u"Closed"_s, &host)->setGeometry(0, 30, 80, 20);
         options(1)->setChecked(true);
         QList<int> clicks;
         bool putBack = true;
@@ -125,7 +126,7 @@ private slots:
         box.setText(text);
         QCOMPARE(box.Length(), length);
         const QString shown = box.toPlainText();
-        QCOMPARE(shown.size(), length - int(text.count(QStringLiteral("\r\n"))));
+        QCOMPARE(shown.size(), length - int(text.count(u"\r\n"_s)));
         for (QChar ch : shown) // every byte is visible: no raw control character in the pane
             QVERIFY(ch == u'\n' || ch == u'\t' || ch.unicode() >= 0x20);
         QCOMPARE(box.Text(), text);
@@ -147,7 +148,7 @@ private slots:
             TextBox box;
             box.setFocusPolicy(Qt::NoFocus); // no blinking insertion point in the picture
             box.resize(120, 60);
-            box.setText(QString(byte) + QStringLiteral(" "));
+            box.setText(QString(byte) + u" "_s);
             box.show();
             QVERIFY(QTest::qWaitForWindowExposed(&box));
             QTextCursor at(box.document());
@@ -173,24 +174,24 @@ private slots:
     void textBoxSelection()
     {
         TextBox box;
-        box.setText(QStringLiteral("ab\r\ncd\r\nef"));
+        box.setText(u"ab\r\ncd\r\nef"_s);
         box.setSelStart(4);
         box.setSelLength(2);
-        QCOMPARE(box.SelText(), QStringLiteral("cd"));
+        QCOMPARE(box.SelText(), u"cd"_s);
         box.setSelStart(2);
         box.setSelLength(2);
-        QCOMPARE(box.SelText(), QStringLiteral("\r\n"));
+        QCOMPARE(box.SelText(), u"\r\n"_s);
         QCOMPARE(box.SelStart(), 2);
         QCOMPARE(box.SelLength(), 2);
         box.setSelStart(0);
         box.setSelLength(4);
         box.setSelText(QString());
-        QCOMPARE(box.Text(), QStringLiteral("cd\r\nef"));
+        QCOMPARE(box.Text(), u"cd\r\nef"_s);
         box.setSelStart(box.Length());
         QCOMPARE(box.SelStart(), 6);
         QCOMPARE(box.SelLength(), 0);
-        box.setSelText(QStringLiteral("\r\ngh"));
-        QCOMPARE(box.Text(), QStringLiteral("cd\r\nef\r\ngh"));
+        box.setSelText(u"\r\ngh"_s);
+        QCOMPARE(box.Text(), u"cd\r\nef\r\ngh"_s);
         QCOMPARE(box.SelStart(), 10);
     }
 
@@ -198,41 +199,29 @@ private slots:
     // cut ends in the laid-out text or in the text collected since.
     void textBoxCutKeepsLineBreaksWhole_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("collected");
-        QTest::addColumn<int>("cut");
-        QTest::addColumn<QString>("left");
-        QTest::newRow("cut ends before CR") << "ab\r\ncd"
-                                            << "" << 2 << "\r\ncd";
-        QTest::newRow("cut ends between CR and LF") << "ab\r\ncd"
-                                                    << "" << 3 << "cd";
-        QTest::newRow("cut ends after LF") << "ab\r\ncd"
-                                           << "" << 4 << "cd";
-        QTest::newRow("trim chunk between CR and LF")
-            << (QString(1499, u'x') + "\r\n" + QString(2600, u'y')) << "" << 1500
-            << QString(2600, u'y');
-        QTest::newRow("collected: cut in the laid-out text") << "ab\r\ncd"
-                                                             << "ef\r\n"
-                                                             << 3 << "cdef\r\n";
-        QTest::newRow("collected: cut ends between CR and LF") << "ab"
-                                                               << "cd\r\nef" << 5 << "ef";
-        QTest::newRow("collected: everything") << "ab"
-                                               << "cd" << 4 << "";
-        QTest::newRow("collected only") << ""
-                                        << "abc\r\ndef" << 2 << "c\r\ndef";
+        const CutRow rows[] = {
+            {"cut ends before CR", "ab\r\ncd", "", 2, "\r\ncd"},
+            {"cut ends between CR and LF", "ab\r\ncd", "", 3, "cd"},
+            {"cut ends after LF", "ab\r\ncd", "", 4, "cd"},
+            {"trim chunk between CR and LF", QString(1499, u'x') + "\r\n" + QString(2600, u'y'), "",
+             1500, QString(2600, u'y')},
+            {"collected: cut in the laid-out text", "ab\r\ncd", "ef\r\n", 3, "cdef\r\n"},
+            {"collected: cut ends between CR and LF", "ab", "cd\r\nef", 5, "ef"},
+            {"collected: everything", "ab", "cd", 4, ""},
+            {"collected only", "", "abc\r\ndef", 2, "c\r\ndef"},
+        };
+        addRows(rows);
     }
     void textBoxCutKeepsLineBreaksWhole()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, collected);
-        QFETCH(int, cut);
-        QFETCH(QString, left);
+        QFETCH(CutRow, row);
+        const QString& left = row.left;
         TextBox box;
-        box.setText(text);
+        box.setText(row.text);
         box.setSelStart(box.Length());
-        box.setSelText(collected);
+        box.setSelText(row.collected);
         box.setSelStart(0);
-        box.setSelLength(cut);
+        box.setSelLength(row.cut);
         QCOMPARE(box.SelStart(), 0);
         box.setSelText(QString());
         QCOMPARE(box.Text(), left);
@@ -244,25 +233,25 @@ private slots:
     void textBoxCollectsAppends()
     {
         TextBox box;
-        box.setText(QStringLiteral("ab"));
+        box.setText(u"ab"_s);
         box.setSelStart(box.Length());
-        box.setSelText(QStringLiteral("c\r\n"));
+        box.setSelText(u"c\r\n"_s);
         box.setSelStart(box.Length());
-        box.setSelText(QStringLiteral("d"));
+        box.setSelText(u"d"_s);
         // Counted and read in place at once, laid out within the flush interval.
         QCOMPARE(box.Length(), 6);
-        QCOMPARE(box.Text(), QStringLiteral("abc\r\nd"));
+        QCOMPARE(box.Text(), u"abc\r\nd"_s);
         QCOMPARE(box.SelStart(), 6);
-        QCOMPARE(box.toPlainText(), QStringLiteral("ab"));
-        QTRY_COMPARE_WITH_TIMEOUT(box.toPlainText(), QStringLiteral("abc\nd"), 1000);
+        QCOMPARE(box.toPlainText(), u"ab"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(box.toPlainText(), u"abc\nd"_s, 1000);
         QCOMPARE(box.textCursor().position(), 5);
         box.setSelStart(box.Length());
-        box.setSelText(QStringLiteral("e"));
+        box.setSelText(u"e"_s);
         box.setSelStart(1); // any other operation lays it out first
-        QCOMPARE(box.toPlainText(), QStringLiteral("abc\nde"));
+        QCOMPARE(box.toPlainText(), u"abc\nde"_s);
         QCOMPARE(box.SelStart(), 1);
         QTest::keyClick(&box, Qt::Key_X); // the user types where the insertion point is
-        QCOMPARE(box.Text(), QStringLiteral("axbc\r\nde"));
+        QCOMPARE(box.Text(), u"axbc\r\nde"_s);
     }
 
     // An arrival in a quiet pane is laid out and painted as soon as the event loop runs; text
@@ -277,11 +266,11 @@ private slots:
         QList<QRect> pane, bar;
         PaintRecorder recorder(box.viewport(), &pane, box.verticalScrollBar(), &bar);
         box.setSelStart(box.Length());
-        box.setSelText(QStringLiteral("$ "));
+        box.setSelText(u"$ "_s);
         QCoreApplication::processEvents(); // the pass
         QCoreApplication::processEvents(); // the paint it asked for
         QCOMPARE(box.passes(), 1);
-        QCOMPARE(box.toPlainText(), QStringLiteral("$ "));
+        QCOMPARE(box.toPlainText(), u"$ "_s);
         QVERIFY(!pane.isEmpty());
 
         QElapsedTimer streaming;
@@ -292,16 +281,15 @@ private slots:
             if (sent == 60)
                 return chunks.stop();
             box.setSelStart(box.Length());
-            box.setSelText(QStringLiteral("line %1\r\n").arg(sent++));
+            box.setSelText(u"line %1\r\n"_s.arg(sent++));
         });
         chunks.start(5);
         QTRY_VERIFY_WITH_TIMEOUT(!chunks.isActive(), 10000);
         const qint64 took = streaming.elapsed();
-        QTRY_VERIFY_WITH_TIMEOUT(box.toPlainText().endsWith(QStringLiteral("line 59\n")),
-                                 TextBox::kPassMs * 4);
+        QTRY_VERIFY_WITH_TIMEOUT(box.toPlainText().endsWith(u"line 59\n"_s), TextBox::kPassMs * 4);
         const int passes = box.passes() - 1;
         QVERIFY2(passes >= 2 && passes <= took / TextBox::kPassMs + 2,
-                 qPrintable(QStringLiteral("%1 passes in %2 ms").arg(passes).arg(took)));
+                 qPrintable(u"%1 passes in %2 ms"_s.arg(passes).arg(took)));
     }
 
     // A line streaming in repaints the new line, not the whole pane, and the view follows it;
@@ -314,14 +302,15 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         QString lines;
         for (int i = 0; i < 100; ++i)
-            lines += QStringLiteral("line %1\r\n").arg(i);
+            lines += u"line %1\r\n"_s.arg(i);
         box.setText(lines);
         box.setSelStart(box.Length());
-        QTest::qWait(50);
+        box.flush();
+        QCoreApplication::processEvents(); // the first picture painted
         QList<QRect> pane, bar;
         PaintRecorder recorder(box.viewport(), &pane, box.verticalScrollBar(), &bar);
         box.setSelStart(box.Length());
-        box.setSelText(QStringLiteral("one more line\r\n"));
+        box.setSelText(u"one more line\r\n"_s);
         box.flush();
         QTRY_VERIFY(!pane.isEmpty());
         // The view follows the text to its end.
@@ -339,9 +328,8 @@ private slots:
         QTest::addColumn<QStringList>("appends");
         QTest::newRow("lines") << QStringList{"one\r\n", "two\r\n", "three\r\n"};
         QTest::newRow("a line growing until it wraps")
-            << QStringList(40, QStringLiteral("abcd ")) + QStringList{"\r\n", "next"};
-        QTest::newRow("many lines at once")
-            << QStringList{QStringLiteral("row\r\n").repeated(30), "tail"};
+            << QStringList(40, u"abcd "_s) + QStringList{"\r\n", "next"};
+        QTest::newRow("many lines at once") << QStringList{u"row\r\n"_s.repeated(30), "tail"};
         QTest::newRow("control bytes") << QStringList{QString(u'\0') + "\t\x1b[0m\r\n", "\r"};
     }
     void textBoxPiecemealPaintingMatchesFullRepaint()
@@ -352,7 +340,7 @@ private slots:
         box.resize(300, 200);
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
-        box.setText(QStringLiteral("line\r\n").repeated(20));
+        box.setText(u"line\r\n"_s.repeated(20));
         const auto shown = [&] {
             QCoreApplication::processEvents();
             return box.screen()->grabWindow(box.winId()).toImage();
@@ -386,7 +374,7 @@ private slots:
         box.setSelLength(box.Length() - 10);
         box.setSelText(QString());
         box.setSelStart(box.Length());
-        box.setSelText(QStringLiteral("end"));
+        box.setSelText(u"end"_s);
         QTRY_COMPARE_WITH_TIMEOUT(box.toPlainText(), QString(10, u'x') + "end", 1000);
         box.setSelStart(box.Length());
         box.setSelText(flood);

@@ -1,18 +1,9 @@
 #include "FileExistsAnswers.h"
-#include "TestSupport.h"
 #include "TestWindow.h"
 #include "capture/FileName.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 
 namespace {
 void touch(const QString& path, const QByteArray& content = QByteArray())
@@ -28,7 +19,7 @@ struct TargetWindow : TestWindow {
     {
         window->Load();
         Globals::strSavePath = folder + u'/';
-        Globals::strFileName = QStringLiteral("Text1.txt");
+        Globals::strFileName = u"Text1.txt"_s;
         window->cdSave.FileName = Globals::strSavePath + Globals::strFileName;
     }
     // Changes the target, choosing these paths in the save dialog one after another.
@@ -45,12 +36,12 @@ struct TargetWindow : TestWindow {
 };
 
 const QString kDialogShown =
-    QStringLiteral("File Already Exists!|"
-                   "1. Press 'Add Numbers' to add a number to the end of the current file name.\r\n"
-                   "2. Press 'Append' to keep the existing file and add data to the end of it.\r\n"
-                   "3. Press 'Overwrite' to delete the existing file and make a new one.\r\n"
-                   "4. Press 'Cancel' to select a new file name.|"
-                   "Add Numbers|Append|Overwrite|Cancel");
+    u"File Already Exists!|"
+    "1. Press 'Add Numbers' to add a number to the end of the current file name.\r\n"
+    "2. Press 'Append' to keep the existing file and add data to the end of it.\r\n"
+    "3. Press 'Overwrite' to delete the existing file and make a new one.\r\n"
+    "4. Press 'Cancel' to select a new file name.|"
+    "Add Numbers|Append|Overwrite|Cancel"_s;
 } // namespace
 
 class TestFileName : public QObject {
@@ -75,11 +66,11 @@ private slots:
             << "data" << QStringList{"data.txt"} << QStringList{} << "data1.txt";
         QStringList nine;
         for (int i = 1; i <= 9; ++i)
-            nine << QStringLiteral("Text%1.txt").arg(i);
+            nine << u"Text%1.txt"_s.arg(i);
         QTest::newRow("no padding") << "Text" << nine << QStringList{} << "Text10.txt";
         QStringList all98;
         for (int i = 1; i <= 98; ++i)
-            all98 << QStringLiteral("Text%1.txt").arg(i);
+            all98 << u"Text%1.txt"_s.arg(i);
         QTest::newRow("the last number") << "Text" << all98 << QStringList{} << "Text99.txt";
     }
     void firstFreeName()
@@ -106,7 +97,7 @@ private slots:
     void everyNameTaken()
     {
         QTemporaryDir dir;
-        for (const QString& name : fileNameCandidates(QStringLiteral("Text")))
+        for (const QString& name : fileNameCandidates(u"Text"_s))
             touch(dir.filePath(name));
         TestWindow w;
         Globals::strSavePath = dir.path() + u'/';
@@ -114,18 +105,17 @@ private slots:
         w.prompter.onMessage = [&](const MessageBoxCall&) {
             captionDuringMessage = w->lblFile->Caption();
         };
-        w->GenerateFileName(QStringLiteral("Text"));
-        QCOMPARE(
-            w.onlyMessage(),
-            TestWindow::message(16, QStringLiteral("Cannot create a log file!"),
-                                QStringLiteral("There has been an error while attempting to "
-                                               "automatically generate a text file for saving.\r\n"
-                                               "Please press the 'Change' button to change the "
-                                               "filename")));
-        QCOMPARE(captionDuringMessage, QStringLiteral("Text1.txt")); // the marker comes after
-        QCOMPARE(w->lblFile->Caption(), QStringLiteral("????"));
-        QCOMPARE(w->lblFile->ToolTipText(), QStringLiteral("????"));
-        QCOMPARE(Globals::strFileName, QStringLiteral("????"));
+        w->GenerateFileName(u"Text"_s);
+        QCOMPARE(w.onlyMessage(),
+                 TestWindow::message(16, u"Cannot create a log file!"_s,
+                                     u"There has been an error while attempting to "
+                                     "automatically generate a text file for saving.\r\n"
+                                     "Please press the 'Change' button to change the "
+                                     "filename"_s));
+        QCOMPARE(captionDuringMessage, u"Text1.txt"_s); // the marker comes after
+        QCOMPARE(w->lblFile->Caption(), u"????"_s);
+        QCOMPARE(w->lblFile->ToolTipText(), u"????"_s);
+        QCOMPARE(Globals::strFileName, u"????"_s);
     }
 
     void changeTargetCancelledAtOnce()
@@ -135,23 +125,23 @@ private slots:
         w->btnChange->click();
         QCOMPARE(w.prompter.saveRequests.size(), 1);
         QVERIFY(w.prompter.messages.isEmpty());
-        QCOMPARE(w.target(), dir.filePath(QStringLiteral("Text1.txt")));
-        QCOMPARE(w->lblPath->Caption(), QStringLiteral("Desktop"));
+        QCOMPARE(w.target(), dir.filePath(u"Text1.txt"_s));
+        QCOMPARE(w->lblPath->Caption(), u"Desktop"_s);
     }
 
     void changeTargetToNewFile()
     {
         QTemporaryDir here, other;
         TargetWindow w(here.path());
-        const QString chosen = other.filePath(QStringLiteral("data.txt"));
+        const QString chosen = other.filePath(u"data.txt"_s);
         w.change({chosen});
         const SaveDialogRequest& request = w.prompter.saveRequests.first();
-        QCOMPARE(request.title, QStringLiteral("Save File As"));
-        QCOMPARE(request.defaultExt, QStringLiteral(".txt"));
+        QCOMPARE(request.title, u"Save File As"_s);
+        QCOMPARE(request.defaultExt, u".txt"_s);
         QCOMPARE(w->lblPath->Caption(), other.path());
         QCOMPARE(w->lblPath->ToolTipText(), other.path());
-        QCOMPARE(w->lblFile->Caption(), QStringLiteral("data.txt"));
-        QCOMPARE(w->lblFile->ToolTipText(), QStringLiteral("data.txt"));
+        QCOMPARE(w->lblFile->Caption(), u"data.txt"_s);
+        QCOMPARE(w->lblFile->ToolTipText(), u"data.txt"_s);
         QVERIFY(QDir(other.path()).isEmpty()); // nothing on disk yet
         w.change({});                          // the next showing starts from the chosen file
         QCOMPARE(w.prompter.saveRequests.last().fileName, chosen);
@@ -219,22 +209,21 @@ private slots:
     void existingFileCancelled()
     {
         QTemporaryDir here, other;
-        touch(other.filePath(QStringLiteral("a.txt")), "a");
-        touch(other.filePath(QStringLiteral("b.txt")), "b");
+        touch(other.filePath(u"a.txt"_s), "a");
+        touch(other.filePath(u"b.txt"_s), "b");
         TargetWindow w(here.path());
-        w.change({other.filePath(QStringLiteral("a.txt")), other.filePath(QStringLiteral("b.txt"))},
-                 {"btnCancel", "close"});
+        w.change({other.filePath(u"a.txt"_s), other.filePath(u"b.txt"_s)}, {"btnCancel", "close"});
         QCOMPARE(w.shown.size(), 2);
         QCOMPARE(w.prompter.saveRequests.size(), 3); // the third is cancelled
-        QCOMPARE(w.prompter.saveRequests[1].fileName, other.filePath(QStringLiteral("a.txt")));
+        QCOMPARE(w.prompter.saveRequests[1].fileName, other.filePath(u"a.txt"_s));
         QCOMPARE(Globals::intFileChoice, 4);
-        QCOMPARE(w.target(), here.filePath(QStringLiteral("Text1.txt")));
-        QCOMPARE(fileContents(other.filePath(QStringLiteral("b.txt"))), QByteArray("b"));
+        QCOMPARE(w.target(), here.filePath(u"Text1.txt"_s));
+        QCOMPARE(fileContents(other.filePath(u"b.txt"_s)), QByteArray("b"));
         // After an Overwrite, a showing closed with its close box still counts as Cancel.
-        w.change({other.filePath(QStringLiteral("a.txt"))}, {"btnOverwrite"});
-        w.change({other.filePath(QStringLiteral("b.txt"))}, {"close"});
+        w.change({other.filePath(u"a.txt"_s)}, {"btnOverwrite"});
+        w.change({other.filePath(u"b.txt"_s)}, {"close"});
         QCOMPARE(Globals::intFileChoice, 4);
-        QVERIFY(QFile::exists(other.filePath(QStringLiteral("b.txt"))));
+        QVERIFY(QFile::exists(other.filePath(u"b.txt"_s)));
     }
 
     // Overwriting the file that capture is writing is refused; capture goes on into it.
@@ -247,9 +236,9 @@ private slots:
         const QString capturing = w.target();
         w.fake->inject("one\r");
         w.change({capturing}, {"btnOverwrite"});
-        QCOMPARE(w.onlyMessage(), TestWindow::message(16, QStringLiteral("Error!"),
-                                                      QStringLiteral("An unexpected error has "
-                                                                     "occurred. Error 70")));
+        QCOMPARE(w.onlyMessage(), TestWindow::message(16, u"Error!"_s,
+                                                      u"An unexpected error has "
+                                                      "occurred. Error 70"_s));
         QCOMPARE(w.target(), capturing);
         w.fake->inject("two\r");
         QCOMPARE(fileContents(capturing), QByteArray("one\r\ntwo\r\n"));
@@ -259,17 +248,17 @@ private slots:
     void addNumbersWithEveryNameTaken()
     {
         QTemporaryDir here, other;
-        touch(other.filePath(QStringLiteral("x.txt")));
+        touch(other.filePath(u"x.txt"_s));
         for (int n = 1; n <= 99; ++n)
-            touch(other.filePath(QStringLiteral("x%1.txt").arg(n)));
+            touch(other.filePath(u"x%1.txt"_s.arg(n)));
         TargetWindow w(here.path());
-        w.change({other.filePath(QStringLiteral("x.txt"))}, {"btnAdd"});
+        w.change({other.filePath(u"x.txt"_s)}, {"btnAdd"});
         QCOMPARE(w.prompter.saveRequests.size(), 2);
         QCOMPARE(w.prompter.messages.size(), 1);
-        QCOMPARE(w.prompter.messages.first().title, QStringLiteral("Cannot create a log file!"));
+        QCOMPARE(w.prompter.messages.first().title, u"Cannot create a log file!"_s);
         QCOMPARE(Globals::strSavePath, here.path() + u'/');
-        QCOMPARE(Globals::strFileName, QStringLiteral("????"));
-        QCOMPARE(w->lblFile->Caption(), QStringLiteral("????"));
+        QCOMPARE(Globals::strFileName, u"????"_s);
+        QCOMPARE(w->lblFile->Caption(), u"????"_s);
     }
 
     // Qt's save dialog: a name typed without an extension gets ".txt"; a missing folder is
@@ -278,21 +267,20 @@ private slots:
     {
         QTemporaryDir dir;
         setPrompter(nullptr); // the real dialogs
-        QString typed = dir.filePath(QStringLiteral("notes"));
+        QString typed = dir.filePath(u"notes"_s);
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!dialog || !dialog->isVisible())
                 return;
             poll.stop();
-            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(typed);
+            dialog->findChild<QLineEdit*>(u"fileNameEdit"_s)->setText(typed);
             QMetaObject::invokeMethod(dialog, "accept");
         });
         poll.start(5);
-        const auto chosen = prompter().saveFile(
-            {QStringLiteral("Save File As"), dir.filePath(QStringLiteral("Text1.txt")),
-             QStringLiteral("Text files (*.txt)|*.txt"), 1, QStringLiteral(".txt")});
-        QCOMPARE(chosen.value_or(QString()), dir.filePath(QStringLiteral("notes.txt")));
+        const auto chosen = prompter().saveFile({u"Save File As"_s, dir.filePath(u"Text1.txt"_s),
+                                                 u"Text files (*.txt)|*.txt"_s, 1, u".txt"_s});
+        QCOMPARE(chosen.value_or(QString()), dir.filePath(u"notes.txt"_s));
     }
 };
 

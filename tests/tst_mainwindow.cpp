@@ -1,19 +1,12 @@
 // The main window at work: layout and minimum size, shut-down, the Edit menu and the About box.
 
-#include "PtyUnit.h"
-#include "TestSupport.h"
 #include "TestWindow.h"
 #include "ui/frmAbout.h"
 
 #include <QAccessible>
-#include <QAction>
 #include <QCheckBox>
-#include <QFontDialog>
-#include <QApplication>
 #include <QClipboard>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QFontDialog>
 
 namespace {
 // A loaded window on the fake device, shown and active.
@@ -50,6 +43,22 @@ QStringList overrunning(frmMain& w)
                 out << c->objectName();
     return out;
 }
+
+struct CopyRow {
+    const char* name;
+    const char* focus;
+    int start, length;
+    QString clipboard;
+};
+// An arrow key on an option button: where it starts, the key, an error the open raises, and
+// what follows.
+struct ArrowRow {
+    const char* name;
+    bool startOpen;
+    int key, failApply;
+    bool openAfter;
+    int focusAfter, messages;
+};
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -65,18 +74,20 @@ private slots:
         QCOMPARE(w->txtTerm->geometry(), QRect(twips(120), twips(1380), twips(6135), twips(3540)));
         QCOMPARE(w->btnChange->x(), twips(2040));
         const QRect pane = w->txtTerm->geometry();
-        const int info = w->lblInfo->width(), path = w->lblPath->width(),
-                  file = w->lblFile->width(), change = w->btnChange->x(), save = w->btnSave->x();
+        // What stretches to the right: three labels' widths, two buttons' left edges.
+        const auto stretching = [&] {
+            return QList<int>{w->lblInfo->width(), w->lblPath->width(), w->lblFile->width(),
+                              w->btnChange->x(), w->btnSave->x()};
+        };
+        QList<int> stretched = stretching();
+        for (int& edge : stretched)
+            edge += 400;
         const QRect frame1 = w->Frame1->geometry(), port = w->cmbComm->geometry();
 
         w.resizeClient(minimum.width() + 400, minimum.height() + 300);
         QCOMPARE(w->txtTerm->geometry(), pane.adjusted(0, 0, 400, 300));
         QCOMPARE(w->txtTerm->geometry().bottom() + 1, w->sbStatus->y()); // meets the status bar
-        QCOMPARE(w->lblInfo->width(), info + 400);
-        QCOMPARE(w->lblPath->width(), path + 400);
-        QCOMPARE(w->lblFile->width(), file + 400);
-        QCOMPARE(w->btnChange->x(), change + 400);
-        QCOMPARE(w->btnSave->x(), save + 400);
+        QCOMPARE(stretching(), stretched);
         QCOMPARE(w->Frame1->geometry(), frame1);
         QCOMPARE(w->cmbComm->geometry(), port);
         QVERIFY(overrunning(*w).isEmpty());
@@ -154,30 +165,26 @@ private slots:
 
     void copy_data()
     {
-        QTest::addColumn<QString>("focus");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("length");
-        QTest::addColumn<QString>("clipboard");
-        QTest::newRow("a selection over a line break") << "txtTerm" << 2 << 6 << "cd\r\nef";
-        QTest::newRow("no selection empties the clipboard") << "txtTerm" << 3 << 0 << "";
-        QTest::newRow("another control leaves it") << "cmbBaud" << 2 << 6 << "before";
+        const CopyRow rows[] = {
+            {"a selection over a line break", "txtTerm", 2, 6, "cd\r\nef"},
+            {"no selection empties the clipboard", "txtTerm", 3, 0, ""},
+            {"another control leaves it", "cmbBaud", 2, 6, "before"},
+        };
+        addRows(rows);
     }
     void copy()
     {
-        QFETCH(QString, focus);
-        QFETCH(int, start);
-        QFETCH(int, length);
-        QFETCH(QString, clipboard);
+        QFETCH(CopyRow, row);
         ShownWindow w;
         w->optStatus->setValue(0, true);
         w.fake->inject("abcd\r\nefgh");
-        w->txtTerm->setSelStart(start);
-        w->txtTerm->setSelLength(length);
-        QApplication::clipboard()->setText(QStringLiteral("before"));
-        auto* target = w->findChild<QWidget*>(focus);
+        w->txtTerm->setSelStart(row.start);
+        w->txtTerm->setSelLength(row.length);
+        QApplication::clipboard()->setText(u"before"_s);
+        auto* target = w->findChild<QWidget*>(QLatin1String(row.focus));
         target->setFocus();
         QTest::keyClick(target, Qt::Key_C, Qt::ControlModifier); // the Edit menu's Copy
-        QCOMPARE(QApplication::clipboard()->text(), clipboard);
+        QCOMPARE(QApplication::clipboard()->text(), row.clipboard);
         QVERIFY(!QApplication::clipboard()->text().contains(QChar::ParagraphSeparator));
         QVERIFY(w.fake->written.isEmpty());
     }
@@ -185,22 +192,22 @@ private slots:
     void changeFont()
     {
         ShownWindow w;
-        QFont chosen(QStringLiteral("Liberation Sans"));
+        QFont chosen(u"Liberation Sans"_s);
         chosen.setPointSize(12);
         chosen.setBold(true);
         w.prompter.fontAnswers << chosen << std::nullopt;
         w->mnuFont->trigger();
         const QFont pane = w->txtTerm->font();
-        QCOMPARE(pane.family(), QStringLiteral("Liberation Sans"));
+        QCOMPARE(pane.family(), u"Liberation Sans"_s);
         QCOMPARE(pane.pointSize(), 12);
         QVERIFY(pane.bold() && !pane.italic());
         w->mnuFont->trigger(); // starts on the chosen font; cancelled: nothing changes
-        QCOMPARE(w.prompter.fontRequests.last().family(), QStringLiteral("Liberation Sans"));
+        QCOMPARE(w.prompter.fontRequests.last().family(), u"Liberation Sans"_s);
         QCOMPARE(w.prompter.fontRequests.last().pointSize(), 12);
         QCOMPARE(w->txtTerm->font(), pane);
         QVERIFY(w.prompter.messages.isEmpty());
         w->mnuChangeSave->trigger(); // the save dialog keeps its own settings
-        QCOMPARE(w.prompter.saveRequests.last().title, QStringLiteral("Save File As"));
+        QCOMPARE(w.prompter.saveRequests.last().title, u"Save File As"_s);
     }
 
     // Tab and Shift+Tab walk the whole window in its tab order: the option group is one stop,
@@ -238,30 +245,19 @@ private slots:
     // as a mouse click does, message box and put-back included.
     void optionArrows_data()
     {
-        QTest::addColumn<bool>("startOpen");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("failApply");
-        QTest::addColumn<bool>("openAfter");
-        QTest::addColumn<int>("focusAfter");
-        QTest::addColumn<int>("messages");
-        QTest::newRow("Up on Closed opens") << false << int(Qt::Key_Up) << 0 << true << 0 << 0;
-        QTest::newRow("Down on Closed wraps to Open") << false << int(Qt::Key_Down) << 0 << true
-                                                      << 0 << 0;
-        QTest::newRow("Right on Open closes") << true << int(Qt::Key_Right) << 0 << false << 1
-                                              << 0;
-        QTest::newRow("Left on Open wraps to Closed") << true << int(Qt::Key_Left) << 0 << false
-                                                      << 1 << 0;
-        QTest::newRow("a failed open is put back")
-            << false << int(Qt::Key_Up) << int(Err::ApplyStateFailed) << false << 0 << 1;
+        const ArrowRow rows[] = {
+            {"Up on Closed opens", false, Qt::Key_Up, 0, true, 0, 0},
+            {"Down on Closed wraps to Open", false, Qt::Key_Down, 0, true, 0, 0},
+            {"Right on Open closes", true, Qt::Key_Right, 0, false, 1, 0},
+            {"Left on Open wraps to Closed", true, Qt::Key_Left, 0, false, 1, 0},
+            {"a failed open is put back", false, Qt::Key_Up, Err::ApplyStateFailed, false, 0, 1},
+        };
+        addRows(rows);
     }
     void optionArrows()
     {
-        QFETCH(bool, startOpen);
-        QFETCH(int, key);
-        QFETCH(int, failApply);
-        QFETCH(bool, openAfter);
-        QFETCH(int, focusAfter);
-        QFETCH(int, messages);
+        QFETCH(ArrowRow, row);
+        const auto [name, startOpen, key, failApply, openAfter, focusAfter, messages] = row;
         ShownWindow w;
         if (startOpen)
             w->optStatus->setValue(0, true);
@@ -289,12 +285,12 @@ private slots:
         QTRY_COMPARE(w->chkCommand->Value(), 1);
         QVERIFY(Globals::blnCommandPending);
         QVERIFY(w.fake->written.isEmpty());
-        QCOMPARE(w->chkCommand->text().remove(u'&'), QStringLiteral("Enable Command Access"));
+        QCOMPARE(w->chkCommand->text().remove(u'&'), u"Enable Command Access"_s);
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w->chkCommand);
         QStringList keys;
         for (const QString& action : iface->actionInterface()->actionNames())
             keys += iface->actionInterface()->keyBindingsForAction(action);
-        QVERIFY2(keys.contains(QStringLiteral("Alt+C")), qPrintable(keys.join(u',')));
+        QVERIFY2(keys.contains(u"Alt+C"_s), qPrintable(keys.join(u',')));
     }
 
     // The font dialog offers only what the pane applies: no underline or strikeout.
@@ -313,7 +309,7 @@ private slots:
             dialog->reject();
         });
         QtPrompter real;
-        QVERIFY(!real.chooseFont(QFont(QStringLiteral("Liberation Mono"), 9)));
+        QVERIFY(!real.chooseFont(QFont(u"Liberation Mono"_s, 9)));
         QVERIFY(shown);
         QCOMPARE(effects, QStringList());
     }
@@ -326,16 +322,16 @@ private slots:
         w->mnuAbout->trigger();
         QCOMPARE(w->findChildren<frmAbout*>().size(), 1);
         QPointer<frmAbout> about = w->findChild<frmAbout*>();
-        QCOMPARE(about->windowTitle(), QStringLiteral("About Brenix Terminal"));
-        QCOMPARE(about->lblVersion->Caption(), QStringLiteral("1.0"));
-        QCOMPARE(about->lblRevision->Caption(), QStringLiteral("0"));
-        QCOMPARE(about->lblApp->Caption(), QStringLiteral("Brenix Terminal"));
-        QCOMPARE(about->lblCopy->Caption(),
-                 QStringLiteral("Copyright \u00a9 2026-%1 Brenix Industries, Inc.")
-                     .arg(QDate::currentDate().year()));
-        QCOMPARE(about->Label1->Caption(), QStringLiteral("Brenix Industries, Inc."));
+        QCOMPARE(about->windowTitle(), u"About Brenix Terminal"_s);
+        QCOMPARE(about->lblVersion->Caption(), u"1.0"_s);
+        QCOMPARE(about->lblRevision->Caption(), u"0"_s);
+        QCOMPARE(about->lblApp->Caption(), u"Brenix Terminal"_s);
+        QCOMPARE(
+            about->lblCopy->Caption(),
+            u"Copyright \u00a9 2026-%1 Brenix Industries, Inc."_s.arg(QDate::currentDate().year()));
+        QCOMPARE(about->Label1->Caption(), u"Brenix Industries, Inc."_s);
         w.fake->inject("still receiving"); // the main window goes on while the box is open
-        QCOMPARE(w->txtTerm->Text(), QStringLiteral("still receiving"));
+        QCOMPARE(w->txtTerm->Text(), u"still receiving"_s);
         about->btnClose->click();
         QTRY_VERIFY(about.isNull());
         w->mnuAbout->trigger(); // loaded afresh

@@ -1,12 +1,6 @@
-#include "PtyUnit.h"
-#include "TestSupport.h"
 #include "TestWindow.h"
 #include "port/PortMap.h"
 #include "runtime/RuntimeError.h"
-
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
 
 namespace {
 const QString kCorrect = u"Please select a different port or correct the port error."_s;
@@ -89,22 +83,22 @@ private slots:
         const QLatin1String action(row.action), failure(row.failure);
         const bool openAfter = row.openAfter;
         LoadedWindow w;
-        if (action != QLatin1String("open"))
+        if (action != "open"_L1)
             w.open();
-        if (failure == QLatin1String("missing"))
+        if (failure == "missing"_L1)
             w.fake->present = {u"elsewhere"_s};
-        else if (failure == QLatin1String("busy"))
-            w.fake->busy = {portDevicePath(action == QLatin1String("port") ? 2 : 1)};
-        else if (failure == QLatin1String("close"))
+        else if (failure == "busy"_L1)
+            w.fake->busy = {portDevicePath(action == "port"_L1 ? 2 : 1)};
+        else if (failure == "close"_L1)
             w.fake->failCloseWith = Err::ApplyStateFailed;
         else
             w.fake->failApplyWith = failure.toInt();
         w.setTime(u"00:00:42 "_s);
-        if (action == QLatin1String("open"))
+        if (action == "open"_L1)
             w.open();
-        else if (action == QLatin1String("close"))
+        else if (action == "close"_L1)
             w.close();
-        else if (action == QLatin1String("baud"))
+        else if (action == "baud"_L1)
             w->cmbBaud->setListIndex(5);
         else
             w->cmbComm->setListIndex(1);
@@ -115,7 +109,7 @@ private slots:
         QCOMPARE(w->optStatus->Value(1), !openAfter);
         QCOMPARE(w.clockRunning(), openAfter);
         QCOMPARE(w.time(), openAfter ? u"00:00:00"_s : u"00:00:42 "_s);
-        if (action == QLatin1String("baud"))
+        if (action == "baud"_L1)
             QCOMPARE(w.panel(u"Settings"_s), u"Settings: 38.4k,n,8,1"_s);
     }
 

@@ -1,15 +1,6 @@
-#include "PtyUnit.h"
-#include "TestSupport.h"
 #include "TestWindow.h"
 #include "runtime/CodePage.h"
 #include "runtime/RuntimeError.h"
-
-#include <QElapsedTimer>
-#include <QFile>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 
 class TestReceive : public QObject {
     Q_OBJECT
@@ -23,7 +14,7 @@ private slots:
         TestWindow w(TestWindow::Real);
         w->MSComm1->setCommPort(3);
         w->MSComm1->setPortOpen(true);
-        const QString path = dir.filePath(QStringLiteral("all.txt"));
+        const QString path = dir.filePath(u"all.txt"_s);
         CaptureFile::number1().open(path);
         Globals::blnSaving = true;
         QByteArray all, expected;
@@ -38,7 +29,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(fileContents(path), expected, 5000);
         QCOMPARE(w->txtTerm->Length(), 256);
         QCOMPARE(CodePage::toBytes(w->txtTerm->Text()).left(13), expected.left(13));
-        QCOMPARE(w.panel(QStringLiteral("Status")), QStringLiteral("Input: Saving to file"));
+        QCOMPARE(w.panel(u"Status"_s), u"Input: Saving to file"_s);
     }
 
     void eventAllowance()
@@ -52,7 +43,7 @@ private slots:
         QCOMPARE(Globals::intEventCount, qint16(301));
         // The renewal handles what was held back, though the unit sends nothing more.
         w->tmrEvents_Timer();
-        QVERIFY(w->txtTerm->Text().endsWith(QStringLiteral("HELD")));
+        QVERIFY(w->txtTerm->Text().endsWith(u"HELD"_s));
         QCOMPARE(Globals::intEventCount, qint16(1));
         w->tmrEvents_Timer(); // nothing waiting: no event
         QCOMPARE(Globals::intEventCount, qint16(0));
@@ -75,7 +66,7 @@ private slots:
         w.fake->inject("y");
         QCOMPARE(Globals::intEventCount, qint16(1));
         QTRY_COMPARE_WITH_TIMEOUT(Globals::intEventCount, qint16(0), timer->Interval() * 3);
-        QCOMPARE(w->txtTerm->Text(), QStringLiteral("xy"));
+        QCOMPARE(w->txtTerm->Text(), u"xy"_s);
     }
 
     void otherEventsOnlyCount()
@@ -85,7 +76,7 @@ private slots:
         w.fake->injectEvent(CommEv::Break);
         QCOMPARE(Globals::intEventCount, qint16(1));
         QVERIFY(w->tmrNoData->Enabled());
-        QCOMPARE(w.panel(QStringLiteral("Status")), QStringLiteral("Input: Not Receiving"));
+        QCOMPARE(w.panel(u"Status"_s), u"Input: Not Receiving"_s);
         w.receive("a");
         QVERIFY(!w->tmrNoData->Enabled());
     }
@@ -105,7 +96,7 @@ private slots:
         w->txtTerm->setText(QString(before - 1, u'p') + u'q');
         w.receive("z");
         QCOMPARE(w->txtTerm->Length(), after);
-        QVERIFY(w->txtTerm->Text().endsWith(QStringLiteral("qz")));
+        QVERIFY(w->txtTerm->Text().endsWith(u"qz"_s));
     }
 
     void burstIsBoundedAfterNextEvent()
@@ -119,39 +110,39 @@ private slots:
         w.receive("end");
         QVERIFY(w->txtTerm->Length() <= 4000 + 3);
         QVERIFY(w->txtTerm->Length() > 4000 - 1500);
-        QVERIFY(w->txtTerm->Text().endsWith(QStringLiteral("\r\nend")));
+        QVERIFY(w->txtTerm->Text().endsWith(u"\r\nend"_s));
     }
 
     void inputStatusWrittenOnlyOnChange()
     {
         OpenFakeWindow w;
-        QLabel* panel = w->sbStatus->Panels(QStringLiteral("Status"));
-        panel->setText(QStringLiteral("marker"));
+        QLabel* panel = w->sbStatus->Panels(u"Status"_s);
+        panel->setText(u"marker"_s);
         w->SetInputStatus(0); // same code as the design text: untouched
-        QCOMPARE(panel->text(), QStringLiteral("marker"));
+        QCOMPARE(panel->text(), u"marker"_s);
         w.receive("a");
-        QCOMPARE(panel->text(), QStringLiteral("Input: Receiving"));
-        panel->setText(QStringLiteral("marker"));
+        QCOMPARE(panel->text(), u"Input: Receiving"_s);
+        panel->setText(u"marker"_s);
         w.receive("b");
-        QCOMPARE(panel->text(), QStringLiteral("marker"));
+        QCOMPARE(panel->text(), u"marker"_s);
         w->tmrNoData_Timer();
-        QCOMPARE(panel->text(), QStringLiteral("Input: Not Receiving"));
+        QCOMPARE(panel->text(), u"Input: Not Receiving"_s);
         w->SetInputStatus(7); // unknown code: nothing shown
-        QCOMPARE(panel->text(), QStringLiteral("Input: Not Receiving"));
+        QCOMPARE(panel->text(), u"Input: Not Receiving"_s);
     }
 
     void textKeptWhenStepsFail()
     {
         OpenFakeWindow w;
-        if (!QFile::exists(QStringLiteral("/dev/full")))
+        if (!QFile::exists(u"/dev/full"_s))
             QSKIP("no /dev/full here");
-        w.startCapture(QStringLiteral("/dev/full"));
+        w.startCapture(u"/dev/full"_s);
         w.receive("kept\r");
-        QCOMPARE(w->txtTerm->Text(), QStringLiteral("kept\r\n"));
-        QCOMPARE(w.panel(QStringLiteral("Status")), QStringLiteral("Input: Saving to file"));
+        QCOMPARE(w->txtTerm->Text(), u"kept\r\n"_s);
+        QCOMPARE(w.panel(u"Status"_s), u"Input: Saving to file"_s);
         w.fake->failReadWith = Err::ReadFailed;
         w.receive("lost");
-        QCOMPARE(w->txtTerm->Text(), QStringLiteral("kept\r\n"));
+        QCOMPARE(w->txtTerm->Text(), u"kept\r\n"_s);
     }
 
     void delayWaitsWithoutHandlingEvents()

@@ -1,19 +1,11 @@
 // Long and rough runs: a minute of random bytes captured, and fifty unplugs during capture.
 
-#include "PtyUnit.h"
-#include "TestSupport.h"
 #include "TestWindow.h"
 
 #include <QCryptographicHash>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QPushButton>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <atomic>
-#include <thread>
 
 class TestReliability : public QObject {
     Q_OBJECT

@@ -12,8 +12,6 @@
 #include "runtime/AppInfo.h"
 #include "runtime/CodePage.h"
 
-#include <cerrno>
-
 namespace {
 struct ReceiveRow {
     const char* name;

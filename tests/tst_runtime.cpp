@@ -3,12 +3,7 @@
 #include "runtime/CodePage.h"
 #include "runtime/RuntimeError.h"
 
-#include <QFile>
 #include <QSet>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <cerrno>
 
 class TestRuntime : public QObject {
     Q_OBJECT
@@ -19,11 +14,10 @@ private slots:
     void errorNames()
     {
         QSet<QString> names;
-        for (int number : {Err::InvalidArgument, Err::BadFileName, Err::FileNotFound,
-                           Err::DiskFull, Err::PermissionDenied, Err::PathFileAccess,
-                           Err::PathNotFound, Err::NoSuchPort, Err::PortBusy,
-                           Err::ApplyStateFailed, Err::PortNotOpen, Err::ReadFailed,
-                           Err::DialogCancelled})
+        for (int number : {Err::InvalidArgument, Err::BadFileName, Err::FileNotFound, Err::DiskFull,
+                           Err::PermissionDenied, Err::PathFileAccess, Err::PathNotFound,
+                           Err::NoSuchPort, Err::PortBusy, Err::ApplyStateFailed, Err::PortNotOpen,
+                           Err::ReadFailed, Err::DialogCancelled})
             names.insert(QString::fromLatin1(errorName(number)));
         QCOMPARE(names.size(), 13);
         QVERIFY(!names.contains(QString()));
@@ -46,7 +40,7 @@ private slots:
     void captureFileAppendsWithoutTruncating()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("log.txt"));
+        const QString path = dir.filePath(u"log.txt"_s);
         {
             QFile f(path);
             QVERIFY(f.open(QIODevice::WriteOnly));
@@ -56,7 +50,7 @@ private slots:
         file.open(path);
         QCOMPARE(file.length(), 3);
         file.seek(file.length() + 1);
-        file.write(QStringLiteral("d\r\n") + CodePage::toChar(0x80) + QChar(0));
+        file.write(u"d\r\n"_s + CodePage::toChar(0x80) + QChar(0));
         // Written through at once: visible before the file is closed.
         QCOMPARE(fileContents(path), QByteArray("abcd\r\n\x80\0", 8));
         CaptureFile::closeAll();
@@ -79,23 +73,23 @@ private slots:
         const QString path = dir.filePath(name);
         QCOMPARE(errorOf([&] { CaptureFile::number1().open(path); }), error);
         QVERIFY(!CaptureFile::number1().isOpen());
-        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("????"))));
+        QVERIFY(!QFile::exists(dir.filePath(u"????"_s)));
     }
 
     void fullDiskIsReported()
     {
-        if (!QFile::exists(QStringLiteral("/dev/full")))
+        if (!QFile::exists(u"/dev/full"_s))
             QSKIP("no /dev/full here");
         CaptureFile& file = CaptureFile::number1();
-        file.open(QStringLiteral("/dev/full"));
-        QCOMPARE(errorOf([&] { file.write(QStringLiteral("x")); }), Err::DiskFull);
+        file.open(u"/dev/full"_s);
+        QCOMPARE(errorOf([&] { file.write(u"x"_s); }), Err::DiskFull);
     }
 
     void deleting()
     {
         QTemporaryDir dir;
-        const QString open = dir.filePath(QStringLiteral("open.txt"));
-        const QString other = dir.filePath(QStringLiteral("other.txt"));
+        const QString open = dir.filePath(u"open.txt"_s);
+        const QString other = dir.filePath(u"other.txt"_s);
         QFile(other).open(QIODevice::WriteOnly);
         CaptureFile::number1().open(open);
         QCOMPARE(errorOf([&] { CaptureFile::kill(open); }), Err::PermissionDenied);

@@ -6,11 +6,6 @@
 #include "port/QtSerialDevice.h"
 #include "runtime/RuntimeError.h"
 
-#include <QSignalSpy>
-#include <QTest>
-
-#include <thread>
-
 namespace {
 struct FakeComm {
     FakeSerialDevice* fake = new FakeSerialDevice;
@@ -37,7 +32,7 @@ private slots:
         FakeComm c;
         QSignalSpy events(&c.comm, &MSComm::OnComm);
         c.comm.setCommPort(2);
-        c.comm.setSettings(QStringLiteral("19200,n,8,1"));
+        c.comm.setSettings(u"19200,n,8,1"_s);
         c.comm.setPortOpen(true);
         QCOMPARE(c.fake->openedPath, portDevicePath(2));
         QCOMPARE(c.fake->settings.baud, 19200);
@@ -62,11 +57,11 @@ private slots:
     {
         PtyComm p(4);
         auto& [unit, ports, comm] = p;
-        comm.setSettings(QStringLiteral("2400,n,8,1"));
+        comm.setSettings(u"2400,n,8,1"_s);
         comm.setPortOpen(true);
         QCOMPARE(unit.baudRate(), 2400);
         comm.setPortOpen(false);
-        comm.setSettings(QStringLiteral("38400,n,8,1"));
+        comm.setSettings(u"38400,n,8,1"_s);
         comm.setPortOpen(true);
         QCOMPARE(unit.baudRate(), 38400);
 

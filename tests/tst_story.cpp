@@ -2,50 +2,10 @@
 // real file system, and the unit simulator as a separate process on port 16.
 
 #include "FileExistsAnswers.h"
-#include "PtyUnit.h"
-#include "TestSupport.h"
+#include "Simulator.h"
 #include "TestWindow.h"
 
-#include <QAction>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <csignal>
-
-namespace {
-// The simulator on port 16 of a port folder, logging every byte it sends.
-class Simulator {
-public:
-    Simulator(const QString& folder, const QString& log)
-    {
-        m_process.start(QStringLiteral(BRENIX_UNIT_PATH),
-                        {folder + QStringLiteral("/com16"), QStringLiteral("--interval"),
-                         QStringLiteral("150"), QStringLiteral("--log"), log});
-        m_process.waitForReadyRead(5000);
-    }
-    ~Simulator()
-    {
-        m_process.terminate();
-        m_process.waitForFinished(3000);
-    }
-    QString console()
-    {
-        m_process.waitForReadyRead(1);
-        m_said += QString::fromLocal8Bit(m_process.readAllStandardOutput());
-        return m_said;
-    }
-    void signal(int number) { ::kill(pid_t(m_process.processId()), number); }
-
-private:
-    QProcess m_process;
-    QString m_said;
-};
-
-} // namespace
 
 class TestStory : public QObject {
     Q_OBJECT
@@ -55,35 +15,35 @@ private slots:
         QElapsedTimer story;
         story.start();
         QTemporaryDir files;
-        const QString log = files.filePath(QStringLiteral("sent.bin"));
+        const QString log = files.filePath(u"sent.bin"_s);
         PortDir ports;
-        Simulator unit(ports.path(), log);
+        Simulator unit({u"--interval"_s, u"150"_s, u"--log"_s, log}, ports.path());
         TestWindow w(TestWindow::Real);
         w->Load();
         w->show();
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
         QCOMPARE(w->cmbComm->ListCount(), 1);
-        QCOMPARE(w->cmbComm->List(0), QStringLiteral("16"));
-        QVERIFY(!unit.console().contains(QLatin1String("powered on"))); // the probe was brief
+        QCOMPARE(w->cmbComm->List(0), u"16"_s);
+        QVERIFY(!unit.console().contains("powered on"_L1)); // the probe was brief
 
         // Open port 16: the unit powers on and its start-up lines appear.
         w->optStatus->setValue(0, true);
-        QTRY_VERIFY_WITH_TIMEOUT(w->txtTerm->Text().contains(QLatin1String("Self test")), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(w->txtTerm->Text().contains("Self test"_L1), 5000);
 
         // Capture on, type, and see the echo.
         Globals::strSavePath = files.path() + u'/';
-        Globals::strFileName = QStringLiteral("story.txt");
+        Globals::strFileName = u"story.txt"_s;
         w->btnSave->click();
-        QCOMPARE(w->btnSave->text(), QStringLiteral("Close File"));
+        QCOMPARE(w->btnSave->text(), u"Close File"_s);
         w->txtTerm->setFocus();
         QCOMPARE(w->focusWidget(), w->txtTerm);
-        QTest::keyClicks(w->txtTerm, QStringLiteral("hi"));
+        QTest::keyClicks(w->txtTerm, u"hi"_s);
         // The echo may come between the unit's own lines: look at the pane without them.
         const auto echoed = [&] {
             return w->txtTerm->Text()
-                .remove(QRegularExpression(QStringLiteral("READING [^\r]*\r\n")))
-                .contains(QLatin1String("hi"));
+                .remove(QRegularExpression(u"READING [^\r]*\r\n"_s))
+                .contains("hi"_L1);
         };
         QTRY_VERIFY_WITH_TIMEOUT(echoed(), 5000);
 
@@ -91,45 +51,44 @@ private slots:
         w->chkCommand->click();
         QVERIFY(!w->chkCommand->isEnabled());
         unit.signal(SIGUSR1);
-        QTRY_VERIFY_WITH_TIMEOUT(unit.console().contains(QLatin1String("command access granted")),
-                                 5000);
-        QCOMPARE(w->lblInfo->Caption(), QStringLiteral("Please wait for unit to initialize."));
+        QTRY_VERIFY_WITH_TIMEOUT(unit.console().contains("command access granted"_L1), 5000);
+        QCOMPARE(w->lblInfo->Caption(), u"Please wait for unit to initialize."_s);
         QTRY_VERIFY_WITH_TIMEOUT(w->chkCommand->isEnabled(), 20000);
         QCOMPARE(w->chkCommand->Value(), 0);
         QCOMPARE(w->lblInfo->Caption(), QString());
-        QVERIFY(w->txtTerm->Text().contains(QLatin1String("STATUS")));
+        QVERIFY(w->txtTerm->Text().contains("STATUS"_L1));
 
         // A new target and back (it exists now: append), capture off, and exit.
-        const QString other = files.filePath(QStringLiteral("other.txt"));
+        const QString other = files.filePath(u"other.txt"_s);
         w.prompter.saveAnswers << other;
         w->mnuChangeSave->trigger();
-        QCOMPARE(w->lblFile->Caption(), QStringLiteral("other.txt"));
+        QCOMPARE(w->lblFile->Caption(), u"other.txt"_s);
         int arrivedDuringDialog = 0;
         {
-            FileExistsAnswers append({QStringLiteral("btnAppend")});
+            FileExistsAnswers append({u"btnAppend"_s});
             append.onShown = [&] { // the unit's lines keep coming while the dialog is up
                 const int before = w->txtTerm->Length();
                 QTest::qWait(500);
                 arrivedDuringDialog = w->txtTerm->Length() - before;
             };
-            w.prompter.saveAnswers << files.filePath(QStringLiteral("story.txt"));
+            w.prompter.saveAnswers << files.filePath(u"story.txt"_s);
             w->btnChange->click();
         }
         QVERIFY(arrivedDuringDialog > 0);
-        QCOMPARE(w->lblFile->Caption(), QStringLiteral("story.txt"));
+        QCOMPARE(w->lblFile->Caption(), u"story.txt"_s);
         w->btnSave->click();
-        QCOMPARE(w->btnSave->text(), QStringLiteral("Save To File"));
+        QCOMPARE(w->btnSave->text(), u"Save To File"_s);
         w->mnuExit->trigger();
         QVERIFY(!w->MSComm1->PortOpen());
-        QTRY_VERIFY_WITH_TIMEOUT(unit.console().contains(QLatin1String("terminal closed")), 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(unit.console().contains("terminal closed"_L1), 3000);
 
         // The capture file holds exactly what the unit sent meanwhile, then the trailer.
-        const QByteArray file = fileContents(files.filePath(QStringLiteral("story.txt")));
+        const QByteArray file = fileContents(files.filePath(u"story.txt"_s));
         QVERIFY(file.endsWith("\r\n\r\n"));
         const QByteArray body = file.chopped(4);
         QVERIFY(QString::fromLatin1(body)
-                    .remove(QRegularExpression(QStringLiteral("READING [^\r]*\r\n")))
-                    .contains(QLatin1String("hi")) &&
+                    .remove(QRegularExpression(u"READING [^\r]*\r\n"_s))
+                    .contains("hi"_L1) &&
                 body.contains("BRENIX INDUSTRIES, INC.") && body.contains("STATUS"));
         QVERIFY2(captured(fileContents(log)).contains(body), "not a stretch of what was sent");
         QVERIFY(!QFile::exists(other));
@@ -141,17 +100,16 @@ private slots:
     {
         QTemporaryDir home, files;
         PortDir ports;
-        Simulator unit(ports.path(), files.filePath(QStringLiteral("sent.bin")));
+        Simulator unit({}, ports.path());
         QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), home.path());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(u"HOME"_s, home.path());
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         program.setProcessEnvironment(env);
         program.start(QStringLiteral(BRENIX_TERMINAL_PATH));
         QVERIFY(program.waitForStarted(5000));
-        QTest::qWait(1500); // up, and staying up
-        QCOMPARE(program.state(), QProcess::Running);
-        program.terminate(); // closes the window
+        QVERIFY(!program.waitForFinished(1500)); // up, and staying up
+        program.terminate();                     // closes the window
         QVERIFY(program.waitForFinished(5000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);

@@ -1,18 +1,9 @@
 // The operator's three jobs at the window: typing to the unit, capture to a file, and the
 // command-access handshake.
 
-#include "PtyUnit.h"
-#include "TestSupport.h"
 #include "TestWindow.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-
 #include <chrono>
-#include <thread>
 
 namespace {
 using Clock = std::chrono::steady_clock;

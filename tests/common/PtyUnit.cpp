@@ -1,4 +1,5 @@
 #include "PtyUnit.h"
+#include "TestSupport.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -108,7 +109,7 @@ PortDir::~PortDir()
 
 void PortDir::link(int port, const QString& device)
 {
-    QFile::link(device, m_dir.filePath(QStringLiteral("com%1").arg(port)));
+    QFile::link(device, m_dir.filePath(u"com%1"_s.arg(port)));
 }
 
 PortHolder::~PortHolder()

@@ -1,11 +1,25 @@
 #pragma once
 
+// What every test uses: the Qt Test and file and process classes, the string literals, data
+// rows as structs, and small probes of this process and its files.
+
 #include "runtime/RuntimeError.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
 #include <QString>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#include <cerrno>
+#include <functional>
+#include <memory>
+#include <thread>
 
 #include <sys/resource.h>
 

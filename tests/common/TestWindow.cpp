@@ -15,10 +15,10 @@ TestWindow::TestWindow(Device device)
     }
     window = std::make_unique<frmMain>(std::move(serial));
     prompter.describeState = [this] {
-        return QStringLiteral("port %1, %2 selected, clock %3")
-            .arg(window->MSComm1->PortOpen() ? QStringLiteral("open") : QStringLiteral("closed"),
-                 window->optStatus->Value(0) ? QStringLiteral("Open") : QStringLiteral("Closed"),
-                 window->tmrRun->Enabled() ? QStringLiteral("running") : QStringLiteral("stopped"));
+        return u"port %1, %2 selected, clock %3"_s
+            .arg(window->MSComm1->PortOpen() ? u"open"_s : u"closed"_s,
+                 window->optStatus->Value(0) ? u"Open"_s : u"Closed"_s,
+                 window->tmrRun->Enabled() ? u"running"_s : u"stopped"_s);
     };
 }
 
@@ -55,13 +55,13 @@ QString TestWindow::panel(const QString& key) const
 
 QString TestWindow::message(int style, const QString& title, const QString& text)
 {
-    return QStringLiteral("%1 | %2 | %3").arg(style).arg(title, text);
+    return u"%1 | %2 | %3"_s.arg(style).arg(title, text);
 }
 
 QString TestWindow::onlyMessage() const
 {
     if (prompter.messages.size() != 1)
-        return QStringLiteral("%1 message boxes").arg(prompter.messages.size());
+        return u"%1 message boxes"_s.arg(prompter.messages.size());
     const MessageBoxCall& m = prompter.messages.first();
     return message(m.style, m.title, m.text);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeSerialDevice.h"
+#include "PtyUnit.h"
 #include "RecordingPrompter.h"
 #include "TestSupport.h"
 #include "capture/CaptureFile.h"
@@ -8,7 +9,9 @@
 #include "port/MSComm.h"
 #include "ui/frmMain.h"
 
-#include <memory>
+#include <QAction>
+#include <QApplication>
+#include <QPushButton>
 
 // A main window in design state with fresh shared state and a recording prompter; on the fake
 // serial device unless the real one is asked for.
