@@ -110,10 +110,7 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("length");
-        QTest::newRow("empty") << "" << 0;
-        QTest::newRow("plain") << "abc" << 3;
-        QTest::newRow("line break") << "a\r\nb" << 4;
-        QTest::newRow("two breaks") << "\r\n\r\n" << 4;
+        QTest::newRow("two breaks") << "a\r\n\r\nb" << 6;
         QTest::newRow("control bytes") << QString::fromLatin1("\0\x01\t\x7f", 4) << 4;
         QTest::newRow("lone CR and LF") << "a\rb\nc" << 5;
         QTest::newRow("high bytes") << QString::fromLatin1("\x81\xff") << 2;
@@ -379,16 +376,6 @@ private slots:
         box.setSelStart(box.Length());
         box.setSelText(flood);
         QTRY_COMPARE_WITH_TIMEOUT(box.document()->characterCount(), int(flood.size() + 14), 1000);
-    }
-
-    void labelColours()
-    {
-        Label label;
-        label.setBackColor(OleColor::Yellow);
-        QCOMPARE(label.palette().color(QPalette::Window), QColor(255, 255, 0));
-        label.setBackColor(OleColor::ButtonFace);
-        QCOMPARE(label.palette().color(QPalette::Window), QPalette().color(QPalette::Button));
-        QCOMPARE(label.BackColor(), OleColor::ButtonFace);
     }
 };
 

@@ -157,7 +157,6 @@ private slots:
         QTest::newRow("bold and colour") << u"/p/<b>x</b><font color=red>r</font>"_s;
         QTest::newRow("image") << u"<img src=\"/etc/passwd\">"_s;
         QTest::newRow("entities and breaks") << u"a &amp; b<br>c  d"_s;
-        QTest::newRow("plain") << u"Text1.txt"_s;
     }
     void toolTipsShowPlainText()
     {

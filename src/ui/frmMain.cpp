@@ -7,11 +7,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QHash>
 #include <QIcon>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -22,13 +24,39 @@ QFrame* makeFrame(QWidget* parent)
     return frame;
 }
 
-template <class W> W* named(W* w, const QString& name, const QString& accessible = QString())
-{
-    w->setObjectName(name);
-    if (!accessible.isEmpty())
-        w->setAccessibleName(accessible);
-    return w;
-}
+enum class Kind { Frame, Caption, Value, List, Option, Button, Check, Pane };
+
+// The window's design: each control's name, kind, caption, container and place in twips
+// (left, top, width, height), in the order they are made; the status bar is docked below.
+// "&" in a caption marks its access key.
+struct ControlDesign {
+    const char* name;
+    Kind kind;
+    const char* caption;
+    const char* container;
+    int left, top, width, height;
+};
+constexpr ControlDesign kDesign[] = {
+    {"Frame1", Kind::Frame, "", "client", 120, -80, 3015, 810},
+    {"Label1", Kind::Caption, "Port", "Frame1", 120, 120, 615, 255},
+    {"cmbComm", Kind::List, "", "Frame1", 120, 360, 615, 315},
+    {"optStatus(0)", Kind::Option, "Open", "Frame1", 840, 160, 735, 255},
+    {"optStatus(1)", Kind::Option, "Closed", "Frame1", 840, 435, 800, 255},
+    {"Label2", Kind::Caption, "Baud Rate", "Frame1", 1800, 120, 975, 255},
+    {"cmbBaud", Kind::List, "", "Frame1", 1800, 360, 975, 315},
+    {"Frame2", Kind::Frame, "", "client", 3000, -80, 3255, 810},
+    {"Label3", Kind::Caption, "Save Path", "Frame2", 120, 180, 855, 255},
+    {"lblPath", Kind::Value, "Desktop", "Frame2", 960, 165, 975, 255},
+    {"btnChange", Kind::Button, "Change", "Frame2", 2040, 165, 1095, 255},
+    {"Label4", Kind::Caption, "File Name", "Frame2", 120, 495, 855, 255},
+    {"lblFile", Kind::Value, "Text1.txt", "Frame2", 960, 480, 975, 255},
+    {"btnSave", Kind::Button, "Save To File", "Frame2", 2040, 480, 1095, 255},
+    {"Frame3", Kind::Frame, "", "client", 120, 720, 6135, 615},
+    // Alt+C works it from the keyboard: the space bar is the unit's, and no menu takes Alt+C.
+    {"chkCommand", Kind::Check, "Enable &Command Access", "Frame3", 120, 200, 2175, 315},
+    {"lblInfo", Kind::Caption, "", "Frame3", 2400, 200, 3615, 280},
+    {"txtTerm", Kind::Pane, "", "client", 120, 1380, 6135, 3500},
+};
 } // namespace
 
 frmMain::frmMain(std::unique_ptr<SerialDevice> device, QWidget* parent) : QMainWindow(parent)
@@ -114,78 +142,90 @@ void frmMain::buildControls()
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
 
-    Frame1 = named(makeFrame(client), QStringLiteral("Frame1"));
-    placeTwips(Frame1, 120, -80, 3015, 810);
-    Label1 = named(new Label(QStringLiteral("Port"), Frame1), QStringLiteral("Label1"));
-    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    placeTwips(Label1, 120, 120, 615, 255);
-    cmbComm = named(new ComboBox(Frame1), QStringLiteral("cmbComm"));
-    for (int port = 1; port <= 16; ++port)
-        cmbComm->AddItem(QString::number(port));
-    cmbComm->setCurrentIndex(-1);
-    placeTwips(cmbComm, 120, 360, 615, 315);
     optStatus = new OptionArray(this);
     optStatus->setObjectName(QStringLiteral("optStatus"));
-    auto* optOpen =
-        named(optStatus->add(QStringLiteral("Open"), Frame1), QStringLiteral("optStatus(0)"));
-    placeTwips(optOpen, 840, 160, 735, 255);
-    auto* optClosed =
-        named(optStatus->add(QStringLiteral("Closed"), Frame1), QStringLiteral("optStatus(1)"));
-    placeTwips(optClosed, 840, 435, 800, 255);
-    optStatus->setValue(1, true); // before the handlers are connected: no Click
-    // There is free room up to the baud rate list.
-    widenToFit(optOpen);
-    widenToFit(optClosed);
-    Label2 = named(new Label(QStringLiteral("Baud Rate"), Frame1), QStringLiteral("Label2"));
-    placeTwips(Label2, 1800, 120, 975, 255);
-    cmbBaud = named(new ComboBox(Frame1), QStringLiteral("cmbBaud"));
+    QHash<QString, QWidget*> made{{client->objectName(), client}};
+    for (const ControlDesign& d : kDesign) {
+        QWidget* container = made.value(QLatin1String(d.container));
+        const QString caption = QString::fromUtf8(d.caption);
+        QWidget* w = nullptr;
+        switch (d.kind) {
+        case Kind::Frame:
+            w = makeFrame(container);
+            break;
+        case Kind::Caption:
+            w = new Label(caption, container);
+            break;
+        case Kind::Value: // a bordered label whose tooltip shows the whole value
+            w = new Label(caption, container);
+            static_cast<Label*>(w)->setToolTipText(caption);
+            static_cast<Label*>(w)->setBorder();
+            break;
+        case Kind::List:
+            w = new ComboBox(container);
+            break;
+        case Kind::Option:
+            w = optStatus->add(caption, container);
+            break;
+        case Kind::Button:
+            w = new QPushButton(caption, container);
+            break;
+        case Kind::Check:
+            w = new CheckBox(caption, container);
+            break;
+        case Kind::Pane:
+            w = new TextBox(container);
+            break;
+        }
+        w->setObjectName(QLatin1String(d.name));
+        placeTwips(w, d.left, d.top, d.width, d.height);
+        made.insert(w->objectName(), w);
+    }
+    const auto take = [&made](auto*& member, const char* name) {
+        member =
+            static_cast<std::remove_reference_t<decltype(member)>>(made.value(QLatin1String(name)));
+    };
+    take(Frame1, "Frame1");
+    take(Label1, "Label1");
+    take(cmbComm, "cmbComm");
+    take(Label2, "Label2");
+    take(cmbBaud, "cmbBaud");
+    take(Frame2, "Frame2");
+    take(Label3, "Label3");
+    take(lblPath, "lblPath");
+    take(btnChange, "btnChange");
+    take(Label4, "Label4");
+    take(lblFile, "lblFile");
+    take(btnSave, "btnSave");
+    take(Frame3, "Frame3");
+    take(chkCommand, "chkCommand");
+    take(lblInfo, "lblInfo");
+    take(txtTerm, "txtTerm");
+
+    // What the table does not say: list items, alignment, fonts, colours, room to grow.
+    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    for (int port = 1; port <= 16; ++port)
+        cmbComm->AddItem(QString::number(port));
     for (const char* baud : {"1200", "2400", "4800", "9600", "19.2k", "38.4k"})
         cmbBaud->AddItem(QLatin1String(baud));
+    cmbComm->setCurrentIndex(-1);
     cmbBaud->setCurrentIndex(-1);
-    placeTwips(cmbBaud, 1800, 360, 975, 315);
-
-    Frame2 = named(makeFrame(client), QStringLiteral("Frame2"));
-    placeTwips(Frame2, 3000, -80, 3255, 810);
+    optStatus->setValue(1, true); // before the handlers are connected: no Click
+    // There is free room up to the baud rate list and up to lblInfo.
+    widenToFit((*optStatus)(0));
+    widenToFit((*optStatus)(1));
+    widenToFit(chkCommand);
     Frame2->setAutoFillBackground(true); // it lies over the right edge of Frame1
-    Label3 = named(new Label(QStringLiteral("Save Path"), Frame2), QStringLiteral("Label3"));
-    placeTwips(Label3, 120, 180, 855, 255);
-    lblPath = named(new Label(QStringLiteral("Desktop"), Frame2), QStringLiteral("lblPath"));
-    lblPath->setToolTipText(QStringLiteral("Desktop"));
-    lblPath->setBorder();
-    placeTwips(lblPath, 960, 165, 975, 255);
-    btnChange =
-        named(new QPushButton(QStringLiteral("Change"), Frame2), QStringLiteral("btnChange"));
-    placeTwips(btnChange, 2040, 165, 1095, 255);
-    Label4 = named(new Label(QStringLiteral("File Name"), Frame2), QStringLiteral("Label4"));
-    placeTwips(Label4, 120, 495, 855, 255);
-    lblFile = named(new Label(QStringLiteral("Text1.txt"), Frame2), QStringLiteral("lblFile"));
-    lblFile->setToolTipText(QStringLiteral("Text1.txt"));
-    lblFile->setBorder();
-    placeTwips(lblFile, 960, 480, 975, 255);
-    btnSave =
-        named(new QPushButton(QStringLiteral("Save To File"), Frame2), QStringLiteral("btnSave"));
-    placeTwips(btnSave, 2040, 480, 1095, 255);
-
-    Frame3 = named(makeFrame(client), QStringLiteral("Frame3"));
-    placeTwips(Frame3, 120, 720, 6135, 615);
-    // Alt+C works it from the keyboard: the space bar is the unit's, and no menu takes Alt+C.
-    chkCommand = named(new CheckBox(QStringLiteral("Enable &Command Access"), Frame3),
-                       QStringLiteral("chkCommand"));
-    placeTwips(chkCommand, 120, 200, 2175, 315);
-    widenToFit(chkCommand); // free room up to lblInfo
-    lblInfo = named(new Label(QString(), Frame3), QStringLiteral("lblInfo"));
     // Said after the caption, which is the instruction itself.
     lblInfo->setAccessibleDescription(QStringLiteral("Command access state"));
     lblInfo->setFont(windowFont(true));
     lblInfo->setBorder();
     lblInfo->setBackColor(OleColor::ButtonFace);
-    placeTwips(lblInfo, 2400, 200, 3615, 280);
-
-    txtTerm = named(new TextBox(client), QStringLiteral("txtTerm"), QStringLiteral("Terminal"));
+    txtTerm->setAccessibleName(QStringLiteral("Terminal"));
     txtTerm->setFont(terminalFont());
-    placeTwips(txtTerm, 120, 1380, 6135, 3500);
 
-    sbStatus = named(new StatusBar(client), QStringLiteral("sbStatus"));
+    sbStatus = new StatusBar(client);
+    sbStatus->setObjectName(QStringLiteral("sbStatus"));
     sbStatus->setFixedHeight(twips(255));
     sbStatus->addPanel(QStringLiteral("Status"), QStringLiteral("Input: Not Receiving"), 3440, 1700,
                        true);
@@ -200,8 +240,8 @@ void frmMain::buildControls()
 
     // Tab order: the port list, the option buttons, the baud list, the two buttons, the pane,
     // the check box. Labels and frames take no focus.
-    QWidget* order[] = {cmbComm,   optOpen, optClosed, cmbBaud,
-                        btnChange, btnSave, txtTerm,   chkCommand};
+    QWidget* order[] = {cmbComm,   (*optStatus)(0), (*optStatus)(1), cmbBaud,
+                        btnChange, btnSave,         txtTerm,         chkCommand};
     for (std::size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
     cmbComm->setFocus();
