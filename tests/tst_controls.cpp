@@ -7,27 +7,33 @@
 #include <QTextCursor>
 
 namespace {
-// Records the rectangles painted in two widgets.
-class PaintRecorder : public QObject {
-public:
-    PaintRecorder(QWidget* a, QList<QRect>* aRects, QWidget* b, QList<QRect>* bRects)
-        : m_targets{{a, aRects}, {b, bRects}}
-    {
-        a->installEventFilter(this);
-        b->installEventFilter(this);
-    }
-    bool eventFilter(QObject* watched, QEvent* event) override
+// Records the rectangles painted in a widget.
+struct PaintLog : QObject {
+    QList<QRect> rects;
+    explicit PaintLog(QWidget* w) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
     {
         if (event->type() == QEvent::Paint)
-            for (const auto& [widget, rects] : m_targets)
-                if (widget == watched)
-                    rects->append(static_cast<QPaintEvent*>(event)->rect());
+            rects << static_cast<QPaintEvent*>(event)->rect();
         return false;
     }
-
-private:
-    QList<std::pair<QObject*, QList<QRect>*>> m_targets;
 };
+
+// Appends as the receive path does: the insertion point to the end, the text there.
+void append(TextBox& box, const QString& text)
+{
+    box.setSelStart(box.Length());
+    box.setSelText(text);
+}
+
+// Shows the pane, without a blinking insertion point that would change its pictures.
+bool shown(TextBox& box, int width, int height)
+{
+    box.setFocusPolicy(Qt::NoFocus);
+    box.resize(width, height);
+    box.show();
+    return QTest::qWaitForWindowExposed(&box);
+}
 
 // Text laid out, text collected after it, how many characters are cut from the start, and what
 // is left.
@@ -106,29 +112,6 @@ private slots:
         QVERIFY(!timer.Enabled());
     }
 
-    void textBoxCountsLineBreaksAsTwo_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("length");
-        QTest::newRow("two breaks") << "a\r\n\r\nb" << 6;
-        QTest::newRow("control bytes") << QString::fromLatin1("\0\x01\t\x7f", 4) << 4;
-        QTest::newRow("lone CR and LF") << "a\rb\nc" << 5;
-        QTest::newRow("high bytes") << QString::fromLatin1("\x81\xff") << 2;
-    }
-    void textBoxCountsLineBreaksAsTwo()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, length);
-        TextBox box;
-        box.setText(text);
-        QCOMPARE(box.Length(), length);
-        const QString shown = box.toPlainText();
-        QCOMPARE(shown.size(), length - int(text.count(u"\r\n"_s)));
-        for (QChar ch : shown) // every byte is visible: no raw control character in the pane
-            QVERIFY(ch == u'\n' || ch == u'\t' || ch.unicode() >= 0x20);
-        QCOMPARE(box.Text(), text);
-    }
-
     // Each control byte and each unassigned byte is drawn as a cell of its own, filled, with a
     // mark that differs from every other byte's, at the default font and size.
     void standInsLegibleAndDistinct()
@@ -143,11 +126,8 @@ private slots:
         QHash<QByteArray, QString> seen;
         for (QChar byte : std::as_const(bytes)) {
             TextBox box;
-            box.setFocusPolicy(Qt::NoFocus); // no blinking insertion point in the picture
-            box.resize(120, 60);
             box.setText(QString(byte) + u" "_s);
-            box.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&box));
+            QVERIFY(shown(box, 120, 60));
             QTextCursor at(box.document());
             const QRect first = box.cursorRect(at);
             at.movePosition(QTextCursor::NextCharacter);
@@ -166,30 +146,6 @@ private slots:
             QVERIFY2(!seen.contains(picture), qPrintable(name + " looks like " + seen[picture]));
             seen.insert(picture, name);
         }
-    }
-
-    void textBoxSelection()
-    {
-        TextBox box;
-        box.setText(u"ab\r\ncd\r\nef"_s);
-        box.setSelStart(4);
-        box.setSelLength(2);
-        QCOMPARE(box.SelText(), u"cd"_s);
-        box.setSelStart(2);
-        box.setSelLength(2);
-        QCOMPARE(box.SelText(), u"\r\n"_s);
-        QCOMPARE(box.SelStart(), 2);
-        QCOMPARE(box.SelLength(), 2);
-        box.setSelStart(0);
-        box.setSelLength(4);
-        box.setSelText(QString());
-        QCOMPARE(box.Text(), u"cd\r\nef"_s);
-        box.setSelStart(box.Length());
-        QCOMPARE(box.SelStart(), 6);
-        QCOMPARE(box.SelLength(), 0);
-        box.setSelText(u"\r\ngh"_s);
-        QCOMPARE(box.Text(), u"cd\r\nef\r\ngh"_s);
-        QCOMPARE(box.SelStart(), 10);
     }
 
     // Cutting the pane's first characters never leaves half a line break behind, whether the
@@ -215,8 +171,7 @@ private slots:
         const QString& left = row.left;
         TextBox box;
         box.setText(row.text);
-        box.setSelStart(box.Length());
-        box.setSelText(row.collected);
+        append(box, row.collected);
         box.setSelStart(0);
         box.setSelLength(row.cut);
         QCOMPARE(box.SelStart(), 0);
@@ -231,10 +186,8 @@ private slots:
     {
         TextBox box;
         box.setText(u"ab"_s);
-        box.setSelStart(box.Length());
-        box.setSelText(u"c\r\n"_s);
-        box.setSelStart(box.Length());
-        box.setSelText(u"d"_s);
+        append(box, u"c\r\n"_s);
+        append(box, u"d"_s);
         // Counted and read in place at once, laid out within the flush interval.
         QCOMPARE(box.Length(), 6);
         QCOMPARE(box.Text(), u"abc\r\nd"_s);
@@ -242,8 +195,7 @@ private slots:
         QCOMPARE(box.toPlainText(), u"ab"_s);
         QTRY_COMPARE_WITH_TIMEOUT(box.toPlainText(), u"abc\nd"_s, 1000);
         QCOMPARE(box.textCursor().position(), 5);
-        box.setSelStart(box.Length());
-        box.setSelText(u"e"_s);
+        append(box, u"e"_s);
         box.setSelStart(1); // any other operation lays it out first
         QCOMPARE(box.toPlainText(), u"abc\nde"_s);
         QCOMPARE(box.SelStart(), 1);
@@ -257,18 +209,14 @@ private slots:
     void textBoxCadence()
     {
         TextBox box;
-        box.resize(400, 240);
-        box.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&box));
-        QList<QRect> pane, bar;
-        PaintRecorder recorder(box.viewport(), &pane, box.verticalScrollBar(), &bar);
-        box.setSelStart(box.Length());
-        box.setSelText(u"$ "_s);
+        QVERIFY(shown(box, 400, 240));
+        PaintLog pane(box.viewport());
+        append(box, u"$ "_s);
         QCoreApplication::processEvents(); // the pass
         QCoreApplication::processEvents(); // the paint it asked for
         QCOMPARE(box.passes(), 1);
         QCOMPARE(box.toPlainText(), u"$ "_s);
-        QVERIFY(!pane.isEmpty());
+        QVERIFY(!pane.rects.isEmpty());
 
         QElapsedTimer streaming;
         streaming.start();
@@ -277,8 +225,7 @@ private slots:
         QObject::connect(&chunks, &QTimer::timeout, [&] {
             if (sent == 60)
                 return chunks.stop();
-            box.setSelStart(box.Length());
-            box.setSelText(u"line %1\r\n"_s.arg(sent++));
+            append(box, u"line %1\r\n"_s.arg(sent++));
         });
         chunks.start(5);
         QTRY_VERIFY_WITH_TIMEOUT(!chunks.isActive(), 10000);
@@ -294,9 +241,7 @@ private slots:
     void textBoxRepaintsOnlyWhatChanged()
     {
         TextBox box;
-        box.resize(400, 240);
-        box.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QVERIFY(shown(box, 400, 240));
         QString lines;
         for (int i = 0; i < 100; ++i)
             lines += u"line %1\r\n"_s.arg(i);
@@ -304,19 +249,17 @@ private slots:
         box.setSelStart(box.Length());
         box.flush();
         QCoreApplication::processEvents(); // the first picture painted
-        QList<QRect> pane, bar;
-        PaintRecorder recorder(box.viewport(), &pane, box.verticalScrollBar(), &bar);
-        box.setSelStart(box.Length());
-        box.setSelText(u"one more line\r\n"_s);
+        PaintLog pane(box.viewport()), bar(box.verticalScrollBar());
+        append(box, u"one more line\r\n"_s);
         box.flush();
-        QTRY_VERIFY(!pane.isEmpty());
+        QTRY_VERIFY(!pane.rects.isEmpty());
         // The view follows the text to its end.
         QVERIFY(box.viewport()->rect().contains(box.cursorRect()));
         const int lineHeight = box.fontMetrics().lineSpacing();
-        for (const QRect& r : pane)
+        for (const QRect& r : pane.rects)
             QVERIFY2(r.height() <= 3 * lineHeight, qPrintable(QString::number(r.height())));
-        QVERIFY(bar.isEmpty());
-        QTRY_VERIFY_WITH_TIMEOUT(!bar.isEmpty(), 1000);
+        QVERIFY(bar.rects.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!bar.rects.isEmpty(), 1000);
     }
 
     // What the pane shows after appends painted piecemeal is what a full repaint shows.
@@ -333,18 +276,14 @@ private slots:
     {
         QFETCH(QStringList, appends);
         TextBox box;
-        box.setFocusPolicy(Qt::NoFocus); // no blinking insertion point between the two pictures
-        box.resize(300, 200);
-        box.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QVERIFY(shown(box, 300, 200));
         box.setText(u"line\r\n"_s.repeated(20));
         const auto shown = [&] {
             QCoreApplication::processEvents();
             return box.screen()->grabWindow(box.winId()).toImage();
         };
         for (const QString& text : appends) {
-            box.setSelStart(box.Length());
-            box.setSelText(text);
+            append(box, text);
             box.flush();
             QTest::qWait(5);
         }
@@ -363,18 +302,15 @@ private slots:
         const QString flood(3 * TextBox::kLongText, u'x');
         box.setSelStart(0);
         box.setSelText(flood);
-        box.setSelStart(box.Length());
-        box.setSelText(flood);
+        append(box, flood);
         QTest::qWait(TextBox::kLongPassMs / 2);
         QVERIFY(box.toPlainText().isEmpty());
         box.setSelStart(0);
         box.setSelLength(box.Length() - 10);
         box.setSelText(QString());
-        box.setSelStart(box.Length());
-        box.setSelText(u"end"_s);
+        append(box, u"end"_s);
         QTRY_COMPARE_WITH_TIMEOUT(box.toPlainText(), QString(10, u'x') + "end", 1000);
-        box.setSelStart(box.Length());
-        box.setSelText(flood);
+        append(box, flood);
         QTRY_COMPARE_WITH_TIMEOUT(box.document()->characterCount(), int(flood.size() + 14), 1000);
     }
 };

@@ -13,14 +13,12 @@ void touch(const QString& path, const QByteArray& content = QByteArray())
     f.write(content);
 }
 
-// A window whose capture folder is `folder`, ready to change the save target.
+// A window capturing into Text1.txt in its scratch folder, ready to change the save target.
 struct TargetWindow : TestWindow {
-    explicit TargetWindow(const QString& folder)
+    TargetWindow()
     {
         window->Load();
-        Globals::strSavePath = folder + u'/';
-        Globals::strFileName = u"Text1.txt"_s;
-        window->cdSave.FileName = Globals::strSavePath + Globals::strFileName;
+        window->cdSave.FileName = captureTo(u"Text1.txt"_s);
     }
     // Changes the target, choosing these paths in the save dialog one after another.
     void change(const QStringList& chosen, const QStringList& answers = {})
@@ -120,10 +118,10 @@ private slots:
 
     void changeTargetToNewFile()
     {
-        QTemporaryDir here, other;
-        TargetWindow w(here.path());
+        QTemporaryDir other;
+        TargetWindow w;
         w.change({}); // cancelled at once: nothing changes
-        QCOMPARE(w.target(), here.filePath(u"Text1.txt"_s));
+        QCOMPARE(w.target(), w.files.filePath(u"Text1.txt"_s));
         QCOMPARE(w->lblPath->Caption(), u"Desktop"_s);
         const QString chosen = other.filePath(u"data.txt"_s);
         w.change({chosen});
@@ -171,10 +169,10 @@ private slots:
         QFETCH(QStringList, answers);
         QFETCH(QString, target);
         QFETCH(QStringList, remaining);
-        QTemporaryDir here, other;
+        QTemporaryDir other;
         for (const QString& name : existing)
             touch(other.filePath(name), "old\r\n");
-        TargetWindow w(here.path());
+        TargetWindow w;
         w.change({other.filePath(chosen)}, answers);
         QCOMPARE(w.shown, QStringList{kDialogShown});
         QCOMPARE(w.target(), other.filePath(target));
@@ -200,16 +198,16 @@ private slots:
     // Cancel and the close box bring the save dialog back; nothing is deleted by them.
     void existingFileCancelled()
     {
-        QTemporaryDir here, other;
+        QTemporaryDir other;
         touch(other.filePath(u"a.txt"_s), "a");
         touch(other.filePath(u"b.txt"_s), "b");
-        TargetWindow w(here.path());
+        TargetWindow w;
         w.change({other.filePath(u"a.txt"_s), other.filePath(u"b.txt"_s)}, {"btnCancel", "close"});
         QCOMPARE(w.shown.size(), 2);
         QCOMPARE(w.prompter.saveRequests.size(), 3); // the third is cancelled
         QCOMPARE(w.prompter.saveRequests[1].fileName, other.filePath(u"a.txt"_s));
         QCOMPARE(Globals::intFileChoice, 4);
-        QCOMPARE(w.target(), here.filePath(u"Text1.txt"_s));
+        QCOMPARE(w.target(), w.files.filePath(u"Text1.txt"_s));
         QCOMPARE(fileContents(other.filePath(u"b.txt"_s)), QByteArray("b"));
         // After an Overwrite, a showing closed with its close box still counts as Cancel.
         w.change({other.filePath(u"a.txt"_s)}, {"btnOverwrite"});
@@ -221,8 +219,7 @@ private slots:
     // Overwriting the file that capture is writing is refused; capture goes on into it.
     void overwriteOpenCaptureFile()
     {
-        QTemporaryDir here;
-        TargetWindow w(here.path());
+        TargetWindow w;
         w->MSComm1->setPortOpen(true);
         w->btnSave->click();
         const QString capturing = w.target();
@@ -239,16 +236,16 @@ private slots:
     // Every numbered name taken: the save dialog comes back; cancelled, the folder stays.
     void addNumbersWithEveryNameTaken()
     {
-        QTemporaryDir here, other;
+        QTemporaryDir other;
         touch(other.filePath(u"x.txt"_s));
         for (int n = 1; n <= 99; ++n)
             touch(other.filePath(u"x%1.txt"_s.arg(n)));
-        TargetWindow w(here.path());
+        TargetWindow w;
         w.change({other.filePath(u"x.txt"_s)}, {"btnAdd"});
         QCOMPARE(w.prompter.saveRequests.size(), 2);
         QCOMPARE(w.prompter.messages.size(), 1);
         QCOMPARE(w.prompter.messages.first().title, u"Cannot create a log file!"_s);
-        QCOMPARE(Globals::strSavePath, here.path() + u'/');
+        QCOMPARE(Globals::strSavePath, w.files.path() + u'/');
         QCOMPARE(Globals::strFileName, u"????"_s);
         QCOMPARE(w->lblFile->Caption(), u"????"_s);
     }

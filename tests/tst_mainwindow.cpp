@@ -11,7 +11,7 @@
 namespace {
 // A loaded window on the fake device, shown and active.
 struct ShownWindow : TestWindow {
-    explicit ShownWindow(Device device = Fake) : TestWindow(device)
+    ShownWindow()
     {
         window->Load();
         window->show();
@@ -128,9 +128,8 @@ private slots:
     {
         QFETCH(bool, menu);
         QFETCH(bool, closeFails);
-        QTemporaryDir dir;
         ShownWindow w;
-        Globals::strSavePath = dir.path() + u'/';
+        const QString path = w.captureTo(u"shut.txt"_s);
         w->optStatus->setValue(0, true);
         w->btnSave->click();
         w.fake->inject("last\r");
@@ -145,22 +144,19 @@ private slots:
         QVERIFY(!w->isVisible());
         QTRY_VERIFY(about.isNull());
         QVERIFY(!CaptureFile::number1().isOpen());
-        QCOMPARE(fileContents(dir.filePath(Globals::strFileName)), QByteArray("last\r\n"));
+        QCOMPARE(fileContents(path), QByteArray("last\r\n"));
         QCOMPARE(w->MSComm1->PortOpen(), closeFails);
         QVERIFY(w.prompter.messages.isEmpty());
     }
 
     void exitFreesThePortAtOnce()
     {
-        PtyUnit unit;
-        PortDir ports;
-        ports.link(1, unit.slavePath());
-        ShownWindow w(TestWindow::Real);
+        PtyWindow w;
         w->optStatus->setValue(0, true);
         QVERIFY(w->MSComm1->PortOpen());
         w->mnuExit->trigger();
         PortHolder other;
-        QVERIFY(other.hold(unit.slavePath()));
+        QVERIFY(other.hold(w.unit->slavePath()));
     }
 
     void copy_data()

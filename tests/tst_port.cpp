@@ -152,32 +152,12 @@ private slots:
         QVERIFY(w.prompter.messages.isEmpty());
     }
 
-    void fakeUnplugWhileOpen()
-    {
-        LoadedWindow w;
-        w.open();
-        w.fake->inject("kept\r");
-        w.fake->unplug();
-        QTRY_COMPARE(w.prompter.messages.size(), 1); // the reaction is queued
-        QCOMPARE(w.prompter.messages[0].title, u"Error reading comm port!"_s);
-        // Closed, with the clock stopped, already while the box is up.
-        QCOMPARE(w.prompter.statesAtMessages,
-                 QStringList{"port closed, Closed selected, clock stopped"});
-        QVERIFY(w->optStatus->Value(1) && !w->MSComm1->PortOpen() && !w.clockRunning());
-        QCOMPARE(w->txtTerm->Text(), u"kept\r\n"_s);
-    }
-
     // The allowance of the period is used up when the device goes: what it had sent is still
     // shown and captured.
     void deviceLostWithAllowanceUsedUp()
     {
-        QTemporaryDir dir;
-        auto unit = std::make_unique<PtyUnit>();
-        PortDir ports;
-        ports.link(1, unit->slavePath());
-        TestWindow w(TestWindow::Real);
-        w->Load();
-        const QString capture = dir.filePath(u"c.txt"_s);
+        PtyWindow w;
+        const QString capture = w.captureTo(u"c.txt"_s);
         w.startCapture(capture);
         w->tmrEvents->setEnabled(false);
         w->optStatus->setValue(0, true);
@@ -185,11 +165,14 @@ private slots:
         QByteArray sent;
         for (int i = 0; i < 100; ++i)
             sent += "line " + QByteArray::number(i) + "\r\n";
-        unit->send(sent);
+        w.unit->send(sent);
         QTRY_COMPARE(w->MSComm1->InBufferCount(), sent.size()); // arrived, held back
         QVERIFY(w->txtTerm->Text().isEmpty());
-        unit.reset();
+        w.unit.reset();
         QTRY_COMPARE_WITH_TIMEOUT(w.prompter.messages.size(), 1, 5000);
+        // Closed, with the clock stopped, already while the box is up.
+        QCOMPARE(w.prompter.statesAtMessages,
+                 QStringList{"port closed, Closed selected, clock stopped"});
         QCOMPARE(w->txtTerm->Text().toLatin1(), sent);
         QCOMPARE(fileContents(capture), sent);
         QVERIFY(Globals::intEventCount <= 301);

@@ -7,25 +7,15 @@ class TestReceive : public QObject {
 private slots:
     void everyByteOnPtyReachesPaneAndFile()
     {
-        PtyUnit unit;
-        PortDir ports;
-        ports.link(3, unit.slavePath());
-        QTemporaryDir dir;
-        TestWindow w(TestWindow::Real);
-        w->MSComm1->setCommPort(3);
+        PtyWindow w;
         w->MSComm1->setPortOpen(true);
-        const QString path = dir.filePath(u"all.txt"_s);
-        CaptureFile::number1().open(path);
-        Globals::blnSaving = true;
-        QByteArray all, expected;
-        for (int b = 0; b < 256; ++b) {
+        const QString path = w.captureTo(u"all.txt"_s);
+        w.startCapture(path);
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
             all.append(char(b));
-            if (b == 13)
-                expected.append("\r\n");
-            else if (b != 10)
-                expected.append(char(b));
-        }
-        unit.send(all);
+        const QByteArray expected = captured(all);
+        w.unit->send(all);
         QTRY_COMPARE_WITH_TIMEOUT(fileContents(path), expected, 5000);
         QCOMPARE(w->txtTerm->Length(), 256);
         QCOMPARE(CodePage::toBytes(w->txtTerm->Text()).left(13), expected.left(13));
@@ -79,24 +69,6 @@ private slots:
         QCOMPARE(w.panel(u"Status"_s), u"Input: Not Receiving"_s);
         w.receive("a");
         QVERIFY(!w->tmrNoData->Enabled());
-    }
-
-    void paneTrimming_data()
-    {
-        QTest::addColumn<int>("before");
-        QTest::addColumn<int>("after");
-        QTest::newRow("4000 untouched") << 4000 << 4001;
-        QTest::newRow("5501 loses 3000") << 5501 << 2502;
-    }
-    void paneTrimming()
-    {
-        QFETCH(int, before);
-        QFETCH(int, after);
-        OpenFakeWindow w;
-        w->txtTerm->setText(QString(before - 1, u'p') + u'q');
-        w.receive("z");
-        QCOMPARE(w->txtTerm->Length(), after);
-        QVERIFY(w->txtTerm->Text().endsWith(u"qz"_s));
     }
 
     void burstIsBoundedAfterNextEvent()

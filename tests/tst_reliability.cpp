@@ -17,14 +17,8 @@ private slots:
         const int seconds = qEnvironmentVariableIsSet("BRENIX_SOAK_SECONDS")
                                 ? qEnvironmentVariableIntValue("BRENIX_SOAK_SECONDS")
                                 : 60;
-        QTemporaryDir dir;
-        PtyUnit unit;
-        PortDir ports;
-        ports.link(1, unit.slavePath());
-        TestWindow w(TestWindow::Real);
-        w->Load();
-        Globals::strSavePath = dir.path() + u'/';
-        Globals::strFileName = u"soak.txt"_s;
+        PtyWindow w;
+        const QString path = w.captureTo(u"soak.txt"_s);
         w->optStatus->setValue(0, true);
         w->btnSave->click();
 
@@ -40,7 +34,7 @@ private slots:
                 QByteArray chunk(int(random.bounded(1, 2048)), Qt::Uninitialized);
                 for (char& c : chunk)
                     c = char(random.bounded(256));
-                unit.send(chunk);
+                w.unit->send(chunk);
                 const QByteArray kept = captured(chunk); // the rule needs no context
                 expected.addData(kept);
                 expectedSize += kept.size();
@@ -60,7 +54,6 @@ private slots:
             peak = std::max(peak, rss);
         }
         writer.join();
-        const QString path = dir.filePath(u"soak.txt"_s);
         QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(path).size(), expectedSize, 20000);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -78,7 +71,6 @@ private slots:
     // what arrived before each loss is lost; no work goes on afterwards.
     void fiftyUnplugs()
     {
-        QTemporaryDir dir;
         PortDir ports;
         TestWindow w(TestWindow::Real);
         w->Load(); // no port yet: the message for an empty list
@@ -86,8 +78,7 @@ private slots:
         w.prompter.statesAtMessages.clear();
         w->cmbComm->AddItem(u"3"_s);
         w->cmbComm->setListIndex(0);
-        Globals::strSavePath = dir.path() + u'/';
-        Globals::strFileName = u"unplugs.txt"_s;
+        const QString path = w.captureTo(u"unplugs.txt"_s);
         w->btnSave->click();
         QByteArray expected;
         for (int i = 0; i < 50; ++i) {
@@ -108,7 +99,7 @@ private slots:
                  "Please select a different port or correct the port error."_s);
         QCOMPARE(w.prompter.statesAtMessages,
                  QStringList(50, u"port closed, Closed selected, clock stopped"_s));
-        QCOMPARE(fileContents(dir.filePath(u"unplugs.txt"_s)), expected);
+        QCOMPARE(fileContents(path), expected);
         const double cpu = cpuSeconds();
         QTest::qWait(1000);
         QVERIFY2(cpuSeconds() - cpu < 0.3, qPrintable(QString::number(cpuSeconds() - cpu)));

@@ -8,23 +8,16 @@
 namespace {
 using Clock = std::chrono::steady_clock;
 
-// A loaded window whose port 1 is a pseudo-terminal playing the unit.
-struct PtyWindow {
-    PtyUnit unit;
-    PortDir ports;
-    std::unique_ptr<TestWindow> w;
-    PtyWindow()
+// A shown window whose port 1 is a pseudo-terminal playing the unit.
+struct ShownPtyWindow : PtyWindow {
+    ShownPtyWindow()
     {
-        ports.link(1, unit.slavePath());
-        w = std::make_unique<TestWindow>(TestWindow::Real);
-        (*w)->Load();
-        (*w)->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w->window.get()));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
-    frmMain* operator->() const { return w->window.get(); }
-    void open() { (*w)->optStatus->setValue(0, true); }
+    void open() { window->optStatus->setValue(0, true); }
     // What the program sent, collected for `ms` milliseconds.
-    QByteArray sentWithin(int ms) { return unit.receive(1 << 20, ms); }
+    QByteArray sentWithin(int ms) { return unit->receive(1 << 20, ms); }
 };
 
 const QByteArray kBanner = "BRENIX INDUSTRIES, INC. (C) 1998\r\n";
@@ -68,7 +61,7 @@ private slots:
     void keys()
     {
         QFETCH(KeyRow, row);
-        PtyWindow w;
+        ShownPtyWindow w;
         if (row.portOpen)
             w.open();
         auto* target = w->findChild<QWidget*>(QLatin1String(row.focus));
@@ -86,11 +79,10 @@ private slots:
     // The operator's story with the keyboard alone, from start-up to exit: no mouse event.
     void keyboardOnlyStory()
     {
-        QTemporaryDir dir;
-        PtyWindow w;
+        ShownPtyWindow w;
         w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w.w->window.get()));
-        Globals::strSavePath = dir.path() + u'/';
+        QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+        const QString path = w.captureTo(u"keys.txt"_s);
         const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
             QTest::keyClick(QApplication::focusWidget(), key, modifiers);
         };
@@ -103,15 +95,15 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), w->txtTerm);
         press(Qt::Key_H);
         press(Qt::Key_I);
-        QCOMPARE(w.unit.receive(2, 1000), QByteArray("hi"));
+        QCOMPARE(w.unit->receive(2, 1000), QByteArray("hi"));
 
         press(Qt::Key_S, Qt::ControlModifier); // File, Save To File: capture on
         QCOMPARE(w->btnSave->text(), u"Close File"_s);
-        w.unit.send("hi\r\n");
+        w.unit->send("hi\r\n");
         QTRY_COMPARE(w->txtTerm->Text(), u"hi\r\n"_s);
         press(Qt::Key_S, Qt::ControlModifier); // capture off
         QCOMPARE(w->btnSave->text(), u"Save To File"_s);
-        QCOMPARE(fileContents(dir.filePath(Globals::strFileName)), QByteArray("hi\r\n\r\n\r\n"));
+        QCOMPARE(fileContents(path), QByteArray("hi\r\n\r\n\r\n"));
 
         press(Qt::Key_C, Qt::AltModifier); // Enable Command Access
         QTRY_VERIFY(Globals::blnCommandPending);
@@ -128,16 +120,13 @@ private slots:
         QTRY_VERIFY(QApplication::activePopupWidget());
         QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_X);
         QTRY_VERIFY(!w->isVisible());
-        QCOMPARE(w.unit.receive(1, 100), QByteArray()); // nothing but the typed keys was sent
+        QCOMPARE(w.unit->receive(1, 100), QByteArray()); // nothing but the typed keys was sent
     }
 
     void captureOnAndOff()
     {
-        QTemporaryDir dir;
         OpenFakeWindow w;
-        Globals::strSavePath = dir.path() + u'/';
-        Globals::strFileName = u"cap.txt"_s;
-        const QString path = dir.filePath(u"cap.txt"_s);
+        const QString path = w.captureTo(u"cap.txt"_s);
         w.receive("before ");
         w->btnSave->click();
         QCOMPARE(w->btnSave->text(), u"Close File"_s);
@@ -161,18 +150,16 @@ private slots:
 
     void captureOpenFailures()
     {
-        QTemporaryDir dir;
         OpenFakeWindow w;
-        Globals::strSavePath = dir.path() + u'/';
-        Globals::strFileName = u"????"_s;
+        const QString marker = w.captureTo(u"????"_s);
         w->btnSave->click();
         QCOMPARE(w.onlyMessage(), TestWindow::message(48, u"File Error!"_s,
                                                       u"An error has occurred while trying to open "
                                                       "the file: "_s +
-                                                          dir.path() + u"/????"_s));
+                                                          marker));
         QCOMPARE(w->btnSave->text(), u"Save To File"_s);
         QVERIFY(!Globals::blnSaving);
-        QVERIFY(QDir(dir.path()).isEmpty());
+        QVERIFY(QDir(w.files.path()).isEmpty());
     }
 
     // A failing capture write is reported once per run, after the event, and capture goes on.
@@ -271,18 +258,18 @@ private slots:
     // The two spaces leave 1000 ms after the banner line arrives, and 250 ms apart.
     void handshakeTimingOnPty()
     {
-        PtyWindow w;
+        ShownPtyWindow w;
         w.open();
         w->chkCommand->click();
         std::vector<Clock::time_point> arrivals;
         std::thread reader([&] {
             for (int i = 0; i < 2; ++i) {
-                if (w.unit.receive(1, 5000).size() == 1)
+                if (w.unit->receive(1, 5000).size() == 1)
                     arrivals.push_back(Clock::now());
             }
         });
         const Clock::time_point sent = Clock::now();
-        w.unit.send(kBanner);
+        w.unit->send(kBanner);
         QTRY_VERIFY_WITH_TIMEOUT(w->txtTerm->Length() > 0, 5000);
         reader.join();
         QCOMPARE(arrivals.size(), std::size_t(2));

@@ -16,17 +16,6 @@ void FakeSerialDevice::injectEvent(int code)
         emit lineEvent(code);
 }
 
-void FakeSerialDevice::unplug()
-{
-    if (!m_open)
-        return;
-    if (!m_buffer.isEmpty())
-        emit losing();
-    m_open = false;
-    m_buffer.clear();
-    emit lost();
-}
-
 void FakeSerialDevice::open(const QString& path, const PortSettings& s)
 {
     if (m_open)

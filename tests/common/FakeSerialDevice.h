@@ -31,8 +31,6 @@ public:
     void inject(const QByteArray& bytes);
     // Reports a line event or line error with the serial control's code.
     void injectEvent(int code);
-    // The device disappears: it closes and reports the loss.
-    void unplug();
 
     void open(const QString& path, const PortSettings& settings) override;
     void close() override;

@@ -15,10 +15,10 @@ TestWindow::TestWindow(Device device)
     }
     window = std::make_unique<frmMain>(std::move(serial));
     prompter.describeState = [this] {
-        return u"port %1, %2 selected, clock %3"_s
-            .arg(window->MSComm1->PortOpen() ? u"open"_s : u"closed"_s,
-                 window->optStatus->Value(0) ? u"Open"_s : u"Closed"_s,
-                 window->tmrRun->Enabled() ? u"running"_s : u"stopped"_s);
+        return u"port %1, %2 selected, clock %3"_s.arg(
+            window->MSComm1->PortOpen() ? u"open"_s : u"closed"_s,
+            window->optStatus->Value(0) ? u"Open"_s : u"Closed"_s,
+            window->tmrRun->Enabled() ? u"running"_s : u"stopped"_s);
     };
 }
 
@@ -64,4 +64,17 @@ QString TestWindow::onlyMessage() const
         return u"%1 message boxes"_s.arg(prompter.messages.size());
     const MessageBoxCall& m = prompter.messages.first();
     return message(m.style, m.title, m.text);
+}
+
+QString TestWindow::captureTo(const QString& name)
+{
+    Globals::strSavePath = files.path() + u'/';
+    Globals::strFileName = name;
+    return files.filePath(name);
+}
+
+PtyWindow::PtyWindow(int port) : TestWindow(Real)
+{
+    ports.link(port, unit->slavePath());
+    window->Load();
 }

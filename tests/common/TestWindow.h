@@ -29,7 +29,10 @@ public:
     static QString message(int style, const QString& title, const QString& text);
     // Capture on, into `path`, without the capture switch's dialogs.
     void startCapture(const QString& path);
+    // Makes `name` in the scratch folder the capture target; returns its path.
+    QString captureTo(const QString& name);
 
+    QTemporaryDir files; // a scratch folder for capture files
     RecordingPrompter prompter;
     FakeSerialDevice* fake = nullptr; // owned by the window; null on the real device
     std::unique_ptr<frmMain> window;
@@ -42,4 +45,12 @@ struct OpenFakeWindow : TestWindow {
     void receive(const QByteArray& bytes) { fake->inject(bytes); }
     // `count` events, each the line and CR LF.
     void receiveLines(const QString& line, int count);
+};
+
+// A loaded window on the real serial device whose port `port` is a pseudo-terminal playing the
+// unit.
+struct PtyWindow : TestWindow {
+    explicit PtyWindow(int port = 1);
+    std::unique_ptr<PtyUnit> unit = std::make_unique<PtyUnit>();
+    PortDir ports;
 };
