@@ -33,6 +33,22 @@ struct TargetWindow : TestWindow {
     QStringList shown;
 };
 
+struct FreeNameRow {
+    const char* name;
+    QString base;
+    QStringList files, folders; // taken in the folder
+    QString expected;
+};
+
+// The existing-file answers: files in the chosen folder, the one chosen, the answer, and what it
+// leaves as target and on disk.
+struct ExistingRow {
+    const char* name;
+    QStringList existing;
+    QString chosen, answer, target;
+    QStringList remaining;
+};
+
 const QString kDialogShown =
     u"File Already Exists!|"
     "1. Press 'Add Numbers' to add a number to the end of the current file name.\r\n"
@@ -47,58 +63,47 @@ class TestFileName : public QObject {
 private slots:
     void firstFreeName_data()
     {
-        QTest::addColumn<QString>("base");
-        QTest::addColumn<QStringList>("files");
-        QTest::addColumn<QStringList>("folders");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("empty") << "Text" << QStringList{} << QStringList{} << "Text1.txt";
-        QTest::newRow("gap after two")
-            << "Text" << QStringList{"Text1.txt", "Text2.txt"} << QStringList{} << "Text3.txt";
-        QTest::newRow("gap filled first")
-            << "Text" << QStringList{"Text2.txt"} << QStringList{} << "Text1.txt";
-        QTest::newRow("Text.txt ignored")
-            << "Text" << QStringList{"Text.txt"} << QStringList{} << "Text1.txt";
-        QTest::newRow("folder is no file")
-            << "Text" << QStringList{} << QStringList{"Text1.txt"} << "Text1.txt";
-        QTest::newRow("base taken")
-            << "data" << QStringList{"data.txt"} << QStringList{} << "data1.txt";
-        QStringList nine;
-        for (int i = 1; i <= 9; ++i)
-            nine << u"Text%1.txt"_s.arg(i);
-        QTest::newRow("no padding") << "Text" << nine << QStringList{} << "Text10.txt";
-        QStringList all98;
-        for (int i = 1; i <= 98; ++i)
-            all98 << u"Text%1.txt"_s.arg(i);
-        QTest::newRow("the last number") << "Text" << all98 << QStringList{} << "Text99.txt";
+        const auto numbered = [](int last) {
+            QStringList names;
+            for (int i = 1; i <= last; ++i)
+                names << u"Text%1.txt"_s.arg(i);
+            return names;
+        };
+        const FreeNameRow rows[] = {
+            {"empty", "Text", {}, {}, "Text1.txt"},
+            {"gap after two", "Text", numbered(2), {}, "Text3.txt"},
+            {"gap filled first", "Text", {"Text2.txt"}, {}, "Text1.txt"},
+            {"Text.txt ignored", "Text", {"Text.txt"}, {}, "Text1.txt"},
+            {"folder is no file", "Text", {}, {"Text1.txt"}, "Text1.txt"},
+            {"base taken", "data", {"data.txt"}, {}, "data1.txt"},
+            {"no padding", "Text", numbered(9), {}, "Text10.txt"},
+            {"the last number", "Text", numbered(98), {}, "Text99.txt"},
+        };
+        addRows(rows);
     }
     void firstFreeName()
     {
-        QFETCH(QString, base);
-        QFETCH(QStringList, files);
-        QFETCH(QStringList, folders);
-        QFETCH(QString, expected);
-        QTemporaryDir dir;
-        for (const QString& f : files)
-            touch(dir.filePath(f));
-        for (const QString& f : folders)
-            QDir(dir.path()).mkdir(f);
+        QFETCH(FreeNameRow, row);
         TestWindow w;
-        Globals::strSavePath = dir.path() + u'/';
-        w->GenerateFileName(base);
-        QCOMPARE(Globals::strFileName, expected);
-        QCOMPARE(w->lblFile->Caption(), expected);
-        QCOMPARE(w->lblFile->ToolTipText(), expected);
+        for (const QString& f : row.files)
+            touch(w.files.filePath(f));
+        for (const QString& f : row.folders)
+            QDir(w.files.path()).mkdir(f);
+        Globals::strSavePath = w.files.path() + u'/';
+        w->GenerateFileName(row.base);
+        QCOMPARE(Globals::strFileName, row.expected);
+        QCOMPARE(w->lblFile->Caption(), row.expected);
+        QCOMPARE(w->lblFile->ToolTipText(), row.expected);
         QVERIFY(w.prompter.messages.isEmpty());
-        QVERIFY(!QFile::exists(dir.filePath(expected)) || folders.contains(expected));
+        QVERIFY(!QFile::exists(w.files.filePath(row.expected)) || !row.folders.isEmpty());
     }
 
     void everyNameTaken()
     {
-        QTemporaryDir dir;
-        for (const QString& name : fileNameCandidates(u"Text"_s))
-            touch(dir.filePath(name));
         TestWindow w;
-        Globals::strSavePath = dir.path() + u'/';
+        for (const QString& name : fileNameCandidates(u"Text"_s))
+            touch(w.files.filePath(name));
+        Globals::strSavePath = w.files.path() + u'/';
         QString captionDuringMessage;
         w.prompter.onMessage = [&](const MessageBoxCall&) {
             captionDuringMessage = w->lblFile->Caption();
@@ -143,55 +148,52 @@ private slots:
     // The existing-file answers, each with what it leaves as target and on disk.
     void existingFile_data()
     {
-        QTest::addColumn<QStringList>("existing"); // in the chosen folder
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<QStringList>("answers");
-        QTest::addColumn<QString>("target"); // in the chosen folder
-        QTest::addColumn<QStringList>("remaining");
-        QTest::newRow("append") << QStringList{"old.txt"} << "old.txt" << QStringList{"btnAppend"}
-                                << "old.txt" << QStringList{"old.txt"};
-        QTest::newRow("overwrite") << QStringList{"old.txt"} << "old.txt"
-                                   << QStringList{"btnOverwrite"} << "old.txt" << QStringList{};
-        QTest::newRow("add numbers, in the chosen folder")
-            << QStringList{"data.txt", "data1.txt"} << "data.txt" << QStringList{"btnAdd"}
-            << "data2.txt" << QStringList{"data.txt", "data1.txt"};
-        QTest::newRow("add numbers to another extension")
-            << QStringList{"log.csv"} << "log.csv" << QStringList{"btnAdd"} << "log.txt"
-            << QStringList{"log.csv"};
-        QTest::newRow("add numbers to a name without a full stop")
-            << QStringList{"notes", "notes.txt"} << "notes" << QStringList{"btnAdd"} << "notes1.txt"
-            << QStringList{"notes", "notes.txt"};
+        const ExistingRow rows[] = {
+            {"append", {"old.txt"}, "old.txt", "btnAppend", "old.txt", {"old.txt"}},
+            {"overwrite", {"old.txt"}, "old.txt", "btnOverwrite", "old.txt", {}},
+            {"add numbers, in the chosen folder",
+             {"data.txt", "data1.txt"},
+             "data.txt",
+             "btnAdd",
+             "data2.txt",
+             {"data.txt", "data1.txt"}},
+            {"add numbers to another extension",
+             {"log.csv"},
+             "log.csv",
+             "btnAdd",
+             "log.txt",
+             {"log.csv"}},
+            {"add numbers to a name without a full stop",
+             {"notes", "notes.txt"},
+             "notes",
+             "btnAdd",
+             "notes1.txt",
+             {"notes", "notes.txt"}},
+        };
+        addRows(rows);
     }
     void existingFile()
     {
-        QFETCH(QStringList, existing);
-        QFETCH(QString, chosen);
-        QFETCH(QStringList, answers);
-        QFETCH(QString, target);
-        QFETCH(QStringList, remaining);
+        QFETCH(ExistingRow, row);
         QTemporaryDir other;
-        for (const QString& name : existing)
+        for (const QString& name : row.existing)
             touch(other.filePath(name), "old\r\n");
         TargetWindow w;
-        w.change({other.filePath(chosen)}, answers);
+        w.change({other.filePath(row.chosen)}, {row.answer});
         QCOMPARE(w.shown, QStringList{kDialogShown});
-        QCOMPARE(w.target(), other.filePath(target));
+        QCOMPARE(w.target(), other.filePath(row.target));
         QCOMPARE(w->lblPath->Caption(), other.path());
-        QCOMPARE(w->lblFile->Caption(), target);
-        QDir folder(other.path());
-        QCOMPARE(folder.entryList(QDir::Files, QDir::Name), [&] {
-            QStringList sorted = remaining;
-            sorted.sort();
-            return sorted;
-        }());
+        QCOMPARE(w->lblFile->Caption(), row.target);
+        QStringList remaining = row.remaining;
+        remaining.sort();
+        QCOMPARE(QDir(other.path()).entryList(QDir::Files, QDir::Name), remaining);
         w->btnSave->click();
         w->MSComm1->setPortOpen(true);
         w.fake->inject("new\r");
         w->btnSave->click();
-        const QByteArray before = existing.contains(target) && remaining.contains(target)
-                                      ? QByteArray("old\r\n")
-                                      : QByteArray();
-        QCOMPARE(fileContents(other.filePath(target)), before + "new\r\n\r\n\r\n");
+        const bool kept = row.existing.contains(row.target) && remaining.contains(row.target);
+        QCOMPARE(fileContents(other.filePath(row.target)),
+                 (kept ? "old\r\n" : "") + QByteArray("new\r\n\r\n\r\n"));
         QVERIFY(w.prompter.messages.isEmpty());
     }
 
