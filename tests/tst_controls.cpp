@@ -285,7 +285,7 @@ private slots:
         for (const QString& text : appends) {
             append(box, text);
             box.flush();
-            QTest::qWait(5);
+            QCoreApplication::processEvents(); // painted one by one
         }
         QTest::qWait(2 * PaneScrollBar::kDeferredRepaintMs);
         const QImage piecemeal = shown();

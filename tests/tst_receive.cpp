@@ -85,24 +85,6 @@ private slots:
         QVERIFY(w->txtTerm->Text().endsWith(u"\r\nend"_s));
     }
 
-    void inputStatusWrittenOnlyOnChange()
-    {
-        OpenFakeWindow w;
-        QLabel* panel = w->sbStatus->Panels(u"Status"_s);
-        panel->setText(u"marker"_s);
-        w->SetInputStatus(0); // same code as the design text: untouched
-        QCOMPARE(panel->text(), u"marker"_s);
-        w.receive("a");
-        QCOMPARE(panel->text(), u"Input: Receiving"_s);
-        panel->setText(u"marker"_s);
-        w.receive("b");
-        QCOMPARE(panel->text(), u"marker"_s);
-        w->tmrNoData_Timer();
-        QCOMPARE(panel->text(), u"Input: Not Receiving"_s);
-        w->SetInputStatus(7); // unknown code: nothing shown
-        QCOMPARE(panel->text(), u"Input: Not Receiving"_s);
-    }
-
     void textKeptWhenStepsFail()
     {
         OpenFakeWindow w;

