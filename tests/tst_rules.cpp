@@ -48,7 +48,8 @@ private slots:
 
     void values_data()
     {
-        addValueColumns();
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QVariant>("expected");
         const auto row = [](const char* name, const QVariant& value, const QVariant& expected) {
             QTest::newRow(name) << value << expected;
         };

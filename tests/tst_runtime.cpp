@@ -32,7 +32,6 @@ private slots:
         QCOMPARE(text.size(), 256);
         QCOMPARE(CodePage::toBytes(text), all);
         QCOMPARE(CodePage::toChar(0x80), QChar(0x20AC));
-        QCOMPARE(CodePage::toChar(0xE9), QChar(0xE9));
         QCOMPARE(CodePage::toByte(QChar(0x4E00)), -1);
         QCOMPARE(CodePage::toBytes(QString(QChar(0x4E00))), QByteArray("?"));
     }
@@ -74,15 +73,6 @@ private slots:
         QCOMPARE(errorOf([&] { CaptureFile::number1().open(path); }), error);
         QVERIFY(!CaptureFile::number1().isOpen());
         QVERIFY(!QFile::exists(dir.filePath(u"????"_s)));
-    }
-
-    void fullDiskIsReported()
-    {
-        if (!QFile::exists(u"/dev/full"_s))
-            QSKIP("no /dev/full here");
-        CaptureFile& file = CaptureFile::number1();
-        file.open(u"/dev/full"_s);
-        QCOMPARE(errorOf([&] { file.write(u"x"_s); }), Err::DiskFull);
     }
 
     void deleting()

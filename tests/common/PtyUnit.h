@@ -19,7 +19,6 @@ public:
     PtyUnit& operator=(const PtyUnit&) = delete;
 
     QString slavePath() const { return m_slavePath; }
-    bool isOpen() const { return m_master >= 0; }
     // Sends bytes to the program.
     void send(const QByteArray& bytes);
     // Reads what the program sent, waiting up to timeoutMs for at least `atLeast` bytes.

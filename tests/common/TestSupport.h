@@ -33,13 +33,6 @@ template <class Row, std::size_t N> void addRows(const Row (&rows)[N])
         QTest::newRow(r.name) << r;
 }
 
-// A table of computed values against what they must be, for rules that need no set-up.
-inline void addValueColumns()
-{
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<QVariant>("expected");
-}
-
 // The number of the run-time error the call raises, 0 when it raises none.
 template <class F> int errorOf(F&& f)
 {
