@@ -61,6 +61,7 @@ private slots:
         QVERIFY(w.prompter.messages.isEmpty());
 
         QCOMPARE(Globals::strSavePath, desktop() + u'/');
+        QCOMPARE(w->lblPath->ToolTipText(), u"Desktop"_s);
         QCOMPARE(w->cdSave.FileName, desktop() + u"/Text1.txt"_s);
     }
 

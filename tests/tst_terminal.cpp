@@ -141,6 +141,7 @@ private slots:
         const QByteArray firstRun("AB\r\nC\0\x80\xE9\r\n\r\n\r\n", 14);
         QCOMPARE(fileContents(path), firstRun);
         w.receive("while off ");
+        QCOMPARE(w.panel(u"Status"_s), u"Input: Receiving"_s);
         w->mnuSave->trigger(); // the File menu's item: a second run, appended
         w.receive("D");
         w->mnuSave->trigger();
