@@ -22,6 +22,39 @@ private slots:
         QCOMPARE(w.panel(u"Status"_s), u"Input: Saving to file"_s);
     }
 
+    // A slow stream is read once per pass of the pane, every byte in order; while the handshake
+    // waits for the banner, each chunk is read as it comes.
+    void slowStreamReadOncePerPass_data()
+    {
+        QTest::addColumn<bool>("handshake");
+        QTest::newRow("streaming") << false;
+        QTest::newRow("handshake pending") << true;
+    }
+    void slowStreamReadOncePerPass()
+    {
+        QFETCH(bool, handshake);
+        PtyWindow w;
+        w->MSComm1->setPortOpen(true);
+        if (handshake)
+            w->commandAccess.start();
+        QSignalSpy events(w->MSComm1, &MSComm::OnComm);
+        constexpr int kChunks = 60;
+        QString sent;
+        QTimer chunks;
+        QObject::connect(&chunks, &QTimer::timeout, [&] {
+            const QString line = u"reading %1\r"_s.arg(sent.size());
+            sent += line + u'\n';
+            w.unit->send(line.toLatin1());
+            if (sent.count(u'\n') == kChunks)
+                chunks.stop();
+        });
+        chunks.start(10);
+        QTRY_VERIFY_WITH_TIMEOUT(!chunks.isActive(), 10000);
+        QTRY_COMPARE(w->txtTerm->Text(), sent);
+        QVERIFY2(handshake == (events.count() > kChunks / 2),
+                 qPrintable(u"%1 events"_s.arg(events.count())));
+    }
+
     void eventAllowance()
     {
         OpenFakeWindow w;

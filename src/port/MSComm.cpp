@@ -82,6 +82,18 @@ void MSComm::Output(const QByteArray& bytes)
     m_device->write(bytes);
 }
 
+void MSComm::holdReads(int ms)
+{
+    if (PortOpen())
+        m_device->holdReads(ms);
+}
+
+void MSComm::releaseReads()
+{
+    if (PortOpen())
+        m_device->releaseReads();
+}
+
 void MSComm::raiseReceiveIfWaiting()
 {
     if (receiveWaiting())

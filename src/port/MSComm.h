@@ -40,6 +40,10 @@ public:
     void Output(const QByteArray& bytes);
     int CommEvent() const { return m_commEvent; }
 
+    // Lets bytes that arrive in the next `ms` milliseconds wait to be taken in one receive event;
+    // releaseReads() takes them at once (a receive event, nested, when any are waiting).
+    void holdReads(int ms);
+    void releaseReads();
     // Raises one receive event when bytes are waiting on the open port.
     void raiseReceiveIfWaiting();
     // Sets CommEvent to a receive, without raising it, when bytes are waiting on the open port;

@@ -4,10 +4,15 @@
 
 #include <QFileInfo>
 
+#include <utility>
+
 QtSerialDevice::QtSerialDevice(QObject* parent) : SerialDevice(parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &SerialDevice::readyRead);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialDevice::onError);
+    m_holdEnd.setSingleShot(true);
+    m_holdEnd.setTimerType(Qt::PreciseTimer);
+    connect(&m_holdEnd, &QTimer::timeout, this, &QtSerialDevice::releaseReads);
 }
 
 void QtSerialDevice::open(const QString& path, const PortSettings& settings)
@@ -40,6 +45,8 @@ void QtSerialDevice::open(const QString& path, const PortSettings& settings)
 
 void QtSerialDevice::close()
 {
+    m_holdEnd.stop();
+    m_held = nullptr; // closing removes it
     if (m_port.isOpen())
         m_port.close();
 }
@@ -72,6 +79,35 @@ QByteArray QtSerialDevice::read(qint64 maxBytes)
         throw serialError(SerialOp::Read, m_port.error(), m_port.errorString());
     data.truncate(n);
     return data;
+}
+
+void QtSerialDevice::holdReads(int ms)
+{
+    if (!m_held) {
+        // The port's enabled read notifier (one of an earlier opening may wait for deletion).
+        for (QSocketNotifier* notifier : m_port.findChildren<QSocketNotifier*>()) {
+            if (notifier->type() == QSocketNotifier::Read && notifier->isEnabled()) {
+                m_held = notifier;
+                break;
+            }
+        }
+        if (!m_held)
+            return;
+        m_held->setEnabled(false);
+    }
+    m_holdEnd.start(ms);
+}
+
+void QtSerialDevice::releaseReads()
+{
+    m_holdEnd.stop();
+    const QPointer<QSocketNotifier> held = std::exchange(m_held, nullptr);
+    if (!held || !m_port.isOpen())
+        return;
+    held->setEnabled(true);
+    // Takes what waits now, raising readyRead; nothing waiting is a time-out, no line error.
+    if (!m_port.waitForReadyRead(0) && m_port.error() == QSerialPort::TimeoutError)
+        m_port.clearError();
 }
 
 void QtSerialDevice::onError(QSerialPort::SerialPortError error)

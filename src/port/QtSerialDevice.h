@@ -2,7 +2,10 @@
 
 #include "SerialDevice.h"
 
+#include <QPointer>
 #include <QSerialPort>
+#include <QSocketNotifier>
+#include <QTimer>
 
 // The real serial device, on QSerialPort.
 class QtSerialDevice : public SerialDevice {
@@ -16,6 +19,8 @@ public:
     qint64 bytesAvailable() const override { return m_port.bytesAvailable(); }
     QByteArray read(qint64 maxBytes) override;
     void write(const QByteArray& bytes) override;
+    void holdReads(int ms) override;
+    void releaseReads() override;
 
     // At most this many received bytes wait in the program. While the receive path's allowance
     // holds events back, more stays in the operating system's buffer, and a pseudo-terminal's
@@ -30,4 +35,7 @@ private:
     // EACCES when the user may not open the device (not in `dialout`), else 0.
     static int accessDenied(const QString& device);
     QSerialPort m_port;
+    // QSerialPort's own watch for bytes to read, switched off while reads are held.
+    QPointer<QSocketNotifier> m_held;
+    QTimer m_holdEnd;
 };

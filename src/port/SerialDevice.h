@@ -31,6 +31,11 @@ public:
     virtual QByteArray read(qint64 maxBytes) = 0;
     // Hands the bytes to the operating system at once.
     virtual void write(const QByteArray& bytes) = 0;
+    // Leaves bytes that arrive in the operating system's buffer for up to `ms` milliseconds, so
+    // that they are taken in one event. releaseReads() ends the wait early and takes what waits
+    // at once. A device that cannot wait ignores both.
+    virtual void holdReads(int ms) { Q_UNUSED(ms); }
+    virtual void releaseReads() {}
 signals:
     // New bytes are waiting.
     void readyRead();

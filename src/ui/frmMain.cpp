@@ -254,6 +254,7 @@ void frmMain::connectHandlers()
     connect(MSComm1, &MSComm::DeviceLosing, this, &frmMain::MSComm1_DeviceLosing);
     // Queued: the loss may be detected deep inside a read or write of the port.
     connect(MSComm1, &MSComm::DeviceLost, this, &frmMain::MSComm1_DeviceLost, Qt::QueuedConnection);
+    connect(txtTerm, &TextBox::passDue, this, &frmMain::txtTerm_PassDue);
     connect(optStatus, &OptionArray::Click, this, &frmMain::optStatus_Click);
     connect(cmbComm, &ComboBox::Click, this, &frmMain::cmbComm_Click);
     connect(cmbBaud, &ComboBox::Click, this, &frmMain::cmbBaud_Click);

@@ -79,6 +79,7 @@ public:
     void MSComm1_OnComm(bool takeAll = false);
     void MSComm1_DeviceLosing();
     void MSComm1_DeviceLost();
+    void txtTerm_PassDue();
     void Form_KeyDown(int& KeyCode, int Shift);
     void Form_KeyPress(int& KeyAscii);
     void chkCommand_Click();
@@ -108,6 +109,10 @@ public:
 
     // Values handlers keep between calls, in the rules that own them.
     qint16 intLastStatus = 0;
+    // Bytes taken since the pane's last pass, and whether they came slowly enough, outside the
+    // handshake, that what arrives next may wait in the system for the pane's next pass.
+    qsizetype bytesSincePass = 0;
+    bool readsMayWait = false;
     ReceiveText receiveText;           // strLineBuf
     CommandAccessRecord commandAccess; // intLineIndex
     CaptureToggle capture;             // blnFileOpen

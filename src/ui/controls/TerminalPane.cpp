@@ -1,8 +1,8 @@
 #include "TerminalPane.h"
 
 #include <QEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QPlainTextDocumentLayout>
 #include <QScopeGuard>
 #include <QSignalBlocker>
@@ -118,7 +118,10 @@ TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent)
     m_passTimer.setSingleShot(true);
     m_passTimer.setTimerType(Qt::PreciseTimer);
     m_lastPass.start();
-    connect(&m_passTimer, &QTimer::timeout, this, &TextBox::flush);
+    connect(&m_passTimer, &QTimer::timeout, this, [this] {
+        emit passDue();
+        flush();
+    });
     // The user's keys, clicks and input-method text (the clicks arrive on the viewport).
     installEventFilter(this);
     viewport()->installEventFilter(this);

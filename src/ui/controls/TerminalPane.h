@@ -24,7 +24,9 @@
 // once, by all the lines that came. A pass costs about the same for one line as for ten (the
 // view moves its pixels, then paints the new strip), so fewer passes are most of the saving on a
 // steady line. Collected text over kLongText characters waits up to kLongPassMs after the last
-// pass, for the trim that the next chunk of a flood brings.
+// pass, for the trim that the next chunk of a flood brings. `passDue` is emitted just before a
+// scheduled pass lays out, so that the window can hand it what waits on the line: while a slow
+// stream goes on, the window reads the line once per pass (`msToPass` says when).
 //
 // Qt internals overridden, and why:
 // - `PaneLayout`, the document layout, a `QPlainTextDocumentLayout`: for a small append at the
@@ -86,6 +88,12 @@ public:
     void flush();
     // Passes that laid out collected text so far.
     int passes() const { return m_passes; }
+    // Milliseconds until the scheduled pass, or -1 when none is scheduled.
+    int msToPass() const { return m_passTimer.isActive() ? m_passTimer.remainingTime() : -1; }
+
+signals:
+    // A scheduled pass is about to lay out what has been collected; text set now is in it.
+    void passDue();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -17,6 +17,7 @@ void frmMain::chkCommand_Click()
     if (!chkCommand->isEnabled())
         return;
     commandAccess.start();
+    MSComm1->releaseReads(); // the banner's arrival is timed from its read
     chkCommand->setEnabled(false);
     lblInfo->setBackColor(OleColor::Yellow);
     lblInfo->setCaption(kCyclePower);

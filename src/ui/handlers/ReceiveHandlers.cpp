@@ -13,6 +13,10 @@
 namespace {
 // Events handled per tmrEvents period beyond the first; later ones wait for the next period.
 constexpr int kEventAllowance = 300;
+// A line that brings more than this between two passes of the pane is fast, and its bytes are
+// never held: what a hold leaves in the system (192 bytes a pass at 38,400 baud) stays far below
+// the 4 KiB it buffers, and a flood is read as fast as it comes.
+constexpr int kMostHeldBytes = 1024;
 
 // Runs one step of the event. A failure skips that step only: whatever was read from the
 // device is still shown, and captured when the write can succeed.
@@ -76,6 +80,24 @@ void frmMain::MSComm1_OnComm(bool takeAll)
         SetInputStatus(1);
     }
     txtTerm->setSelText(strOut);
+
+    // The pane shows what streams in at its next pass: what arrives before it can wait in the
+    // system and be taken in one event as the pass begins, one wake-up instead of several. The
+    // handshake times its answers from the line's arrival, so its bytes never wait.
+    bytesSincePass += bytIn.size();
+    readsMayWait = bytesSincePass <= kMostHeldBytes && !Globals::blnCommandPending;
+    if (const int ms = txtTerm->msToPass(); readsMayWait && ms > 0)
+        MSComm1->holdReads(ms);
+}
+
+void frmMain::txtTerm_PassDue()
+{
+    // The pass takes what waits. While a slow stream goes on, the line is then read once per
+    // pass: a byte that arrives meanwhile would wait for the next pass all the same.
+    MSComm1->releaseReads();
+    if (readsMayWait)
+        MSComm1->holdReads(TextBox::kPassMs);
+    bytesSincePass = 0;
 }
 
 void frmMain::SetInputStatus(qint16 intStatus)
