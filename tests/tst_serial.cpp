@@ -112,6 +112,23 @@ private slots:
         QCOMPARE(got, sent);
     }
 
+    // Bytes held in the system are read when the port closes, as bytes not held would have been.
+    void ptyClosingTakesHeldBytes()
+    {
+        PtyComm p;
+        auto& [unit, ports, comm] = p;
+        comm.setPortOpen(true);
+        comm.holdReads(60000);
+        unit.send("last");
+        QTRY_COMPARE(unit.waiting(), 4);
+        QTest::qWait(20);
+        QCOMPARE(comm.InBufferCount(), 0); // held
+        QByteArray got;
+        QObject::connect(&comm, &MSComm::OnComm, [&] { got += comm.Input(); });
+        comm.setPortOpen(false);
+        QCOMPARE(got, QByteArray("last"));
+    }
+
     // A hang-up is reported exactly once, and only after the port is closed: Qt keeps
     // reporting errors for a vanished device, and a report before the close re-enters.
     void ptyHangUpReportedOnceAfterClosing()

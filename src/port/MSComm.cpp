@@ -43,8 +43,10 @@ void MSComm::setSettings(const QString& text)
 void MSComm::setPortOpen(bool open)
 {
     if (!open) {
-        if (PortOpen())
+        if (PortOpen()) {
+            m_device->releaseReads(); // what arrived before the close is read, as ever
             m_device->close();
+        }
         return;
     }
     if (PortOpen())

@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <stdexcept>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -73,6 +74,13 @@ QByteArray PtyUnit::receive(int atLeast, int timeoutMs)
     readUntil(
         m_master, out, [&] { return out.size() >= atLeast; }, timeoutMs);
     return out;
+}
+
+int PtyUnit::waiting() const
+{
+    int n = -1;
+    ::ioctl(m_slave, FIONREAD, &n);
+    return n;
 }
 
 int PtyUnit::baudRate() const

@@ -23,6 +23,8 @@ public:
     void send(const QByteArray& bytes);
     // Reads what the program sent, waiting up to timeoutMs for at least `atLeast` bytes.
     QByteArray receive(int atLeast, int timeoutMs);
+    // Bytes sent that wait in the system for the program to read them.
+    int waiting() const;
     // The speed the program set on the line.
     int baudRate() const;
     // Hangs up: the program's side sees the device go away.

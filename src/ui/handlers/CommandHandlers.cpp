@@ -16,8 +16,11 @@ void frmMain::chkCommand_Click()
     // Also raised when completion unchecks the box while it is still disabled.
     if (!chkCommand->isEnabled())
         return;
+    // What came before the click is read before the handshake starts; from then on nothing waits,
+    // since the answers are timed from the banner's read.
+    MSComm1->releaseReads();
     commandAccess.start();
-    MSComm1->releaseReads(); // the banner's arrival is timed from its read
+    MSComm1->releaseReads();
     chkCommand->setEnabled(false);
     lblInfo->setBackColor(OleColor::Yellow);
     lblInfo->setCaption(kCyclePower);
