@@ -48,66 +48,6 @@ struct CutRow {
 class TestControls : public QObject {
     Q_OBJECT
 private slots:
-    void comboListIndexRaisesClickAtOnce()
-    {
-        ComboBox combo;
-        for (const char* item : {"1", "2", "3"})
-            combo.AddItem(QLatin1String(item));
-        combo.setCurrentIndex(-1);
-        QStringList seen;
-        connect(&combo, &ComboBox::Click, this, [&] { seen << combo.List(combo.ListIndex()); });
-        combo.setListIndex(1);
-        QCOMPARE(seen, QStringList{"2"}); // handled before the assignment returned
-        combo.setListIndex(1);
-        QCOMPARE(seen.size(), 2);
-        QTest::keyClick(&combo, Qt::Key_Down); // a user pick raises Click too
-        QCOMPARE(seen.last(), u"3"_s);
-    }
-
-    void optionArraySelection()
-    {
-        QWidget host;
-        OptionArray options;
-        options.add(u"Open"_s, &host)->setGeometry(0, 0, 80, 20);
-        options.add(u"Closed"_s, &host)->setGeometry(0, 30, 80, 20);
-        options(1)->setChecked(true);
-        QList<int> clicks;
-        bool putBack = true;
-        connect(&options, &OptionArray::Click, this, [&](int index) {
-            clicks << index;
-            // A handler that puts the selection back, nested, as the port error traps do.
-            if (index == 0 && putBack)
-                options.setValue(1, true);
-        });
-        options.setValue(1, true); // already selected: nothing
-        QVERIFY(clicks.isEmpty());
-        options.setValue(0, true);
-        QCOMPARE(clicks, (QList<int>{0, 1}));
-        QVERIFY(options.Value(1) && !options.Value(0));
-        putBack = false;
-        QTest::mouseClick(options(0), Qt::LeftButton);
-        QCOMPARE(clicks, (QList<int>{0, 1, 0}));
-        QVERIFY(options.Value(0) && !options.Value(1));
-        QTest::mouseClick(options(0), Qt::LeftButton); // a click on the selected one
-        QCOMPARE(clicks.size(), 3);
-        QVERIFY(options.Value(0));
-    }
-
-    void enablingRunningTimerKeepsCountdown()
-    {
-        Timer timer(1000, true);
-        QSignalSpy ticks(&timer, &Timer::Tick);
-        QElapsedTimer clock;
-        clock.start();
-        QTest::qWait(600);
-        timer.setEnabled(true);
-        // Restarting would move the tick to 1600 ms; the countdown kept ticks near 1000 ms.
-        QVERIFY(ticks.wait(1500));
-        QVERIFY2(clock.elapsed() < 1450, qPrintable(QString::number(clock.elapsed())));
-        timer.setEnabled(false);
-        QVERIFY(!timer.Enabled());
-    }
-
     // Each control byte and each unassigned byte is drawn as a cell of its own, filled, with a
     // mark that differs from every other byte's, at the default font and size.
     void standInsLegibleAndDistinct()

@@ -98,29 +98,6 @@ private slots:
         QVERIFY(!QFile::exists(w.files.filePath(row.expected)) || !row.folders.isEmpty());
     }
 
-    void everyNameTaken()
-    {
-        TestWindow w;
-        for (const QString& name : fileNameCandidates(u"Text"_s))
-            touch(w.files.filePath(name));
-        Globals::strSavePath = w.files.path() + u'/';
-        QString captionDuringMessage;
-        w.prompter.onMessage = [&](const MessageBoxCall&) {
-            captionDuringMessage = w->lblFile->Caption();
-        };
-        w->GenerateFileName(u"Text"_s);
-        QCOMPARE(w.onlyMessage(),
-                 TestWindow::message(16, u"Cannot create a log file!"_s,
-                                     u"There has been an error while attempting to "
-                                     "automatically generate a text file for saving.\r\n"
-                                     "Please press the 'Change' button to change the "
-                                     "filename"_s));
-        QCOMPARE(captionDuringMessage, u"Text1.txt"_s); // the marker comes after
-        QCOMPARE(w->lblFile->Caption(), u"????"_s);
-        QCOMPARE(w->lblFile->ToolTipText(), u"????"_s);
-        QCOMPARE(Globals::strFileName, u"????"_s);
-    }
-
     void changeTargetToNewFile()
     {
         QTemporaryDir other;
@@ -148,28 +125,18 @@ private slots:
     // The existing-file answers, each with what it leaves as target and on disk.
     void existingFile_data()
     {
+        // clang-format off
         const ExistingRow rows[] = {
             {"append", {"old.txt"}, "old.txt", "btnAppend", "old.txt", {"old.txt"}},
             {"overwrite", {"old.txt"}, "old.txt", "btnOverwrite", "old.txt", {}},
-            {"add numbers, in the chosen folder",
-             {"data.txt", "data1.txt"},
-             "data.txt",
-             "btnAdd",
-             "data2.txt",
-             {"data.txt", "data1.txt"}},
-            {"add numbers to another extension",
-             {"log.csv"},
-             "log.csv",
-             "btnAdd",
-             "log.txt",
+            {"add numbers, in the chosen folder", {"data.txt", "data1.txt"}, "data.txt", "btnAdd",
+             "data2.txt", {"data.txt", "data1.txt"}},
+            {"add numbers to another extension", {"log.csv"}, "log.csv", "btnAdd", "log.txt",
              {"log.csv"}},
-            {"add numbers to a name without a full stop",
-             {"notes", "notes.txt"},
-             "notes",
-             "btnAdd",
-             "notes1.txt",
-             {"notes", "notes.txt"}},
+            {"add numbers to a name without a full stop", {"notes", "notes.txt"}, "notes", "btnAdd",
+             "notes1.txt", {"notes", "notes.txt"}},
         };
+        // clang-format on
         addRows(rows);
     }
     void existingFile()

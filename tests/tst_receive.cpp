@@ -131,23 +131,6 @@ private slots:
         w.receive("lost");
         QCOMPARE(w->txtTerm->Text(), u"kept\r\n"_s);
     }
-
-    void delayWaitsWithoutHandlingEvents()
-    {
-        bool ticked = false;
-        QTimer::singleShot(0, [&] { ticked = true; });
-        QElapsedTimer clock;
-        clock.start();
-        Globals::Delay(250);
-        const qint64 waited = clock.elapsed();
-        QVERIFY2(waited >= 250 && waited < 600, qPrintable(QString::number(waited)));
-        QVERIFY(!ticked); // nothing ran during the wait
-        QTRY_VERIFY(ticked);
-        clock.restart();
-        Globals::Delay(0);
-        Globals::Delay(-5);
-        QVERIFY(clock.elapsed() < 50);
-    }
 };
 
 QTEST_MAIN(TestReceive)

@@ -93,7 +93,7 @@ private slots:
                  u"An error has occurred while reading comm port 3.\r\n"
                  "Please select a different port or correct the port error."_s);
         QCOMPARE(w.prompter.statesAtMessages,
-                 QStringList(50, u"port closed, Closed selected, clock stopped"_s));
+                 QStringList(50, kClosedState));
         QCOMPARE(fileContents(path), expected);
         const double cpu = cpuSeconds();
         QTest::qWait(1000);

@@ -8,7 +8,6 @@
 #include "core/LayoutGeometry.h"
 #include "core/ReceiveText.h"
 #include "core/StatusTexts.h"
-#include "port/SerialError.h"
 #include "runtime/AppInfo.h"
 #include "runtime/CodePage.h"
 
@@ -31,12 +30,6 @@ struct KeyRow {
     int key;
     QString text;
     int modifiers, mask, ascii;
-};
-struct SerialErrorRow {
-    const char* name;
-    SerialOp op;
-    QSerialPort::SerialPortError error;
-    int err, number;
 };
 } // namespace
 
@@ -211,37 +204,15 @@ private slots:
 
     void layout_data()
     {
+        // clang-format off
         const LayoutRow rows[] = {
-            {"minimum, design frame",
-             6360,
-             5175,
-             165,
-             {120, 1380, 6135, 3540},
-             3255,
-             3615,
-             975,
-             2040},
+            {"minimum size", 6360, 5175, 165, {120, 1380, 6135, 3540}, 3255, 3615, 975, 2040},
             {"1000 wider", 7360, 5175, 165, {120, 1380, 7135, 3540}, 4255, 4615, 1975, 3040},
             {"1000 taller", 6360, 6175, 165, {120, 1380, 6135, 4540}, 3255, 3615, 975, 2040},
-            {"no frame measured: the design frame",
-             6360,
-             5175,
-             0,
-             {120, 1380, 6135, 3540},
-             3255,
-             3615,
-             975,
-             2040},
-            {"wider frame, wider margin",
-             6360,
-             5175,
-             300,
-             {120, 1380, 6000, 3540},
-             3120,
-             3480,
-             840,
-             1905},
+            {"no frame measured", 6360, 5175, 0, {120, 1380, 6135, 3540}, 3255, 3615, 975, 2040},
+            {"wider frame", 6360, 5175, 300, {120, 1380, 6000, 3540}, 3120, 3480, 840, 1905},
         };
+        // clang-format on
         addRows(rows);
     }
     void layout()
@@ -289,29 +260,6 @@ private slots:
         QFETCH(KeyRow, row);
         QCOMPARE(Keyboard::shiftMask(Qt::KeyboardModifiers(row.modifiers)), row.mask);
         QCOMPARE(Keyboard::keyAscii(row.key, row.text), row.ascii);
-    }
-
-    void serialErrors_data()
-    {
-        using P = QSerialPort;
-        const SerialErrorRow rows[] = {
-            {"no device", SerialOp::Open, P::DeviceNotFoundError, 0, Err::NoSuchPort},
-            {"held by another program", SerialOp::Open, P::PermissionError, 0, Err::PortBusy},
-            {"not in the dialout group", SerialOp::Open, P::PermissionError, EACCES,
-             Err::PermissionDenied},
-            {"settings refused", SerialOp::Apply, P::UnsupportedOperationError, 0,
-             Err::ApplyStateFailed},
-            {"read failed", SerialOp::Read, P::ReadError, 0, Err::ReadFailed},
-            {"write failed", SerialOp::Write, P::WriteError, 0, Err::PortNotOpen},
-        };
-        addRows(rows);
-    }
-    void serialErrors()
-    {
-        QFETCH(SerialErrorRow, row);
-        const RuntimeError e = serialError(row.op, row.error, u"system text"_s, row.err);
-        QCOMPARE(e.number, row.number);
-        QCOMPARE(e.detail, u"system text"_s);
     }
 };
 

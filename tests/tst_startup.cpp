@@ -84,61 +84,64 @@ private slots:
         QCOMPARE(w->MSComm1->CommPort(), usable.first());
     }
 
+    // No port at all: said at start-up, and again when "Open" is chosen.
     void noPortAtAll()
     {
         StartedWindow w({});
-        QCOMPARE(w.onlyMessage(),
-                 TestWindow::message(16, u"No comm ports found!"_s,
-                                     u"No valid comm ports found! Please install a valid serial "
-                                     "port and restart this software."_s));
+        const QString noPorts =
+            TestWindow::message(16, u"No comm ports found!"_s,
+                                u"No valid comm ports found! Please install a valid serial "
+                                "port and restart this software."_s);
+        QCOMPARE(w.onlyMessage(), noPorts);
         QCOMPARE(w->cmbComm->ListCount(), 0);
         QCOMPARE(w.panel(u"Settings"_s), u"Settings:"_s);
+        w.prompter.messages.clear();
+        w->optStatus->setValue(0, true);
+        QCOMPARE(w.onlyMessage(), noPorts);
+        QCOMPARE(w.state(), kClosedState);
     }
 
-    void portHeldByAnotherProgram()
+    // A port another program holds at start-up is not listed; one taken later fails to open.
+    void portsHeldByAnotherProgram()
     {
         StartedWindow w({3, 5}, false);
-        PortHolder holder;
-        QVERIFY(holder.hold(w.units[0]->slavePath()));
+        PortHolder early, late;
+        QVERIFY(early.hold(w.units[0]->slavePath()));
         w->Load();
         QCOMPARE(items(w->cmbComm), QStringList{"5"});
-    }
-
-    void portTakenAfterStartUp()
-    {
-        StartedWindow w({3});
-        QCOMPARE(items(w->cmbComm), QStringList{"3"});
-        PortHolder holder;
-        QVERIFY(holder.hold(w.units[0]->slavePath()));
+        QVERIFY(late.hold(w.units[1]->slavePath()));
         w->optStatus->setValue(0, true);
         QCOMPARE(
             w.onlyMessage(),
             TestWindow::message(48, u"Error opening comm port!"_s,
-                                u"An error has occurred while opening comm port 3.\r\n"
+                                u"An error has occurred while opening comm port 5.\r\n"
                                 "Please select a different port or correct the port error."_s));
-        QVERIFY(w->optStatus->Value(1) && !w->MSComm1->PortOpen() && !w->tmrRun->Enabled());
+        QCOMPARE(w.state(), kClosedState);
     }
 
+    // Every numbered name taken on the Desktop: said before the port probe, with the name still
+    // shown; the no-name marker after it.
     void desktopFullComesBeforeProbe()
     {
         for (const QString& name : fileNameCandidates(u"Text"_s))
             QFile(desktop() + u'/' + name).open(QIODevice::WriteOnly);
-        StartedWindow w({});
+        StartedWindow w({}, false);
+        QStringList captions;
+        w.prompter.onMessage = [&](const MessageBoxCall&) { captions << w->lblFile->Caption(); };
+        w->Load();
         QCOMPARE(w.prompter.messages.size(), 2);
-        QCOMPARE(w.prompter.messages[0].title, u"Cannot create a log file!"_s);
+        const MessageBoxCall& full = w.prompter.messages[0];
+        QCOMPARE(TestWindow::message(full.style, full.title, full.text),
+                 TestWindow::message(16, u"Cannot create a log file!"_s,
+                                     u"There has been an error while attempting to "
+                                     "automatically generate a text file for saving.\r\n"
+                                     "Please press the 'Change' button to change the "
+                                     "filename"_s));
         QCOMPARE(w.prompter.messages[1].title, u"No comm ports found!"_s);
-        QCOMPARE(w->lblFile->Caption(), u"????"_s);
+        QCOMPARE(captions, (QStringList{"Text1.txt", "????"}));
+        QCOMPARE(w->lblFile->ToolTipText(), u"????"_s);
+        QCOMPARE(Globals::strFileName, u"????"_s);
         QCOMPARE(w->cdSave.FileName, desktop() + u"/????"_s);
-    }
-
-    void noHomeFolder()
-    {
-        const QByteArray home = qgetenv("HOME");
-        qunsetenv("HOME");
-        StartedWindow w({});
-        qputenv("HOME", home);
-        QCOMPARE(Globals::strSavePath, u"/Desktop/"_s);
-        QVERIFY(w->cdSave.FileName.startsWith(u"/Desktop/Text"_s));
     }
 };
 

@@ -28,10 +28,7 @@ public:
         m_said += QString::fromLocal8Bit(m_process.readAllStandardOutput());
         return m_said;
     }
-    qint64 pid() const { return m_process.processId(); }
     void signal(int number) { ::kill(pid_t(m_process.processId()), number); }
-    // Ends the console's input, as /dev/null does.
-    void endConsole() { m_process.closeWriteChannel(); }
 
 private:
     QTemporaryDir m_dir;

@@ -14,12 +14,15 @@ TestWindow::TestWindow(Device device)
         serial = std::move(owned);
     }
     window = std::make_unique<frmMain>(std::move(serial));
-    prompter.describeState = [this] {
-        return u"port %1, %2 selected, clock %3"_s.arg(
-            window->MSComm1->PortOpen() ? u"open"_s : u"closed"_s,
-            window->optStatus->Value(0) ? u"Open"_s : u"Closed"_s,
-            window->tmrRun->Enabled() ? u"running"_s : u"stopped"_s);
-    };
+    prompter.describeState = [this] { return state(); };
+}
+
+QString TestWindow::state() const
+{
+    return u"port %1, %2 selected, clock %3"_s.arg(
+        window->MSComm1->PortOpen() ? u"open"_s : u"closed"_s,
+        window->optStatus->Value(0) ? u"Open"_s : u"Closed"_s,
+        window->tmrRun->Enabled() ? u"running"_s : u"stopped"_s);
 }
 
 TestWindow::~TestWindow()

@@ -13,6 +13,10 @@
 #include <QApplication>
 #include <QPushButton>
 
+// TestWindow::state() of a window with its port open or closed, as it should be.
+inline const QString kOpenState = u"port open, Open selected, clock running"_s;
+inline const QString kClosedState = u"port closed, Closed selected, clock stopped"_s;
+
 // A main window in design state with fresh shared state and a recording prompter; on the fake
 // serial device unless the real one is asked for.
 class TestWindow {
@@ -24,6 +28,8 @@ public:
     frmMain* operator->() const { return window.get(); }
     frmMain& operator*() const { return *window; }
     QString panel(const QString& key) const;
+    // "port open|closed, Open|Closed selected, clock running|stopped".
+    QString state() const;
     // The one message box shown so far as "style | title | text", or how many there were.
     QString onlyMessage() const;
     static QString message(int style, const QString& title, const QString& text);
