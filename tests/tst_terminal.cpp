@@ -240,6 +240,7 @@ private slots:
     {
         OpenFakeWindow w;
         w->chkCommand->click();
+        w.receiveLines(u"STATUS 01"_s, 10); // before the banner: not counted
         w.receive(kBanner);
         w->tmrFlow_Timer();
         w.receiveLines(u"STATUS 01"_s, 5);
@@ -251,6 +252,11 @@ private slots:
         QVERIFY(Globals::blnFlowElapsed); // kept
         w.receiveLines(u"STATUS 01"_s, 10);
         QVERIFY(!Globals::blnCommandPending);
+        w->chkCommand->click(); // a second handshake waits for its own banner and tick
+        w.receiveLines(u"STATUS 01"_s, 10);
+        w.receive(kBanner);
+        w.receiveLines(u"STATUS 01"_s, 10);
+        QVERIFY(Globals::blnCommandPending);
     }
 
     // The two spaces leave 1000 ms after the banner line arrives, and 250 ms apart.

@@ -26,7 +26,6 @@ void FakeSerialDevice::open(const QString& path, const PortSettings& s)
         throw RuntimeError(Err::PortBusy);
     apply(s);
     m_open = true;
-    openedPath = path;
 }
 
 void FakeSerialDevice::close()
@@ -37,11 +36,10 @@ void FakeSerialDevice::close()
     m_buffer.clear();
 }
 
-void FakeSerialDevice::apply(const PortSettings& s)
+void FakeSerialDevice::apply(const PortSettings&)
 {
     if (failApplyWith)
         throw RuntimeError(failApplyWith);
-    settings = s;
 }
 
 QByteArray FakeSerialDevice::read(qint64 maxBytes)

@@ -20,9 +20,7 @@ public:
     int failReadWith = 0;
     int failCloseWith = 0;
 
-    // What happened.
-    QString openedPath;
-    PortSettings settings;
+    // What was written to the line.
     QByteArray written;
     // Called with each write, as it happens.
     std::function<void(const QByteArray&)> onWrite;

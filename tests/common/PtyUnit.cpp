@@ -40,9 +40,7 @@ void PtyUnit::send(const QByteArray& bytes)
         if (n < 0) {
             if (errno != EAGAIN && errno != EINTR)
                 return;
-            struct pollfd room {
-                m_master, POLLOUT, 0
-            };
+            struct pollfd room = {m_master, POLLOUT, 0};
             ::poll(&room, 1, 100); // until the program has read some
             continue;
         }
@@ -51,28 +49,20 @@ void PtyUnit::send(const QByteArray& bytes)
     }
 }
 
-void readUntil(int fd, QByteArray& into, const std::function<bool()>& enough, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (fd >= 0 && !enough() && timer.elapsed() < timeoutMs) {
-        struct pollfd pfd {
-            fd, POLLIN, 0
-        };
-        if (::poll(&pfd, 1, 10) > 0 && (pfd.revents & POLLIN)) {
-            char buf[4096];
-            const ssize_t n = ::read(fd, buf, sizeof buf);
-            if (n > 0)
-                into.append(buf, n);
-        }
-    }
-}
-
 QByteArray PtyUnit::receive(int atLeast, int timeoutMs)
 {
     QByteArray out;
-    readUntil(
-        m_master, out, [&] { return out.size() >= atLeast; }, timeoutMs);
+    QElapsedTimer timer;
+    timer.start();
+    while (m_master >= 0 && out.size() < atLeast && timer.elapsed() < timeoutMs) {
+        struct pollfd pfd = {m_master, POLLIN, 0};
+        if (::poll(&pfd, 1, 10) > 0 && (pfd.revents & POLLIN)) {
+            char buf[4096];
+            const ssize_t n = ::read(m_master, buf, sizeof buf);
+            if (n > 0)
+                out.append(buf, n);
+        }
+    }
     return out;
 }
 

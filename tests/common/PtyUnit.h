@@ -4,11 +4,6 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include <functional>
-
-// Reads what `fd` delivers into `into` until `enough` says so or `timeoutMs` have passed.
-void readUntil(int fd, QByteArray& into, const std::function<bool()>& enough, int timeoutMs);
-
 // A pseudo-terminal playing the unit: the program opens the slave side as its serial port, the
 // test reads and writes the master side.
 class PtyUnit {

@@ -33,17 +33,6 @@ template <class Row, std::size_t N> void addRows(const Row (&rows)[N])
         QTest::newRow(r.name) << r;
 }
 
-// The number of the run-time error the call raises, 0 when it raises none.
-template <class F> int errorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number;
-    }
-    return 0;
-}
-
 // CPU time this process has used, in seconds.
 inline double cpuSeconds()
 {
