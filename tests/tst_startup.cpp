@@ -45,35 +45,16 @@ private slots:
         QDir().mkpath(desktop());
     }
 
-    void usablePortsListed()
-    {
-        StartedWindow w({3, 5});
-        QCOMPARE(items(w->cmbComm), (QStringList{"3", "5"}));
-        QCOMPARE(w->cmbBaud->List(w->cmbBaud->ListIndex()), u"9600"_s);
-        QCOMPARE(w.panel(u"Settings"_s), u"Settings: 9600,n,8,1"_s);
-        QCOMPARE(w->MSComm1->Settings(), u"9600,n,8,1"_s);
-        QCOMPARE(w->MSComm1->CommPort(), 3);
-        QVERIFY(!w->MSComm1->PortOpen());
-        QCOMPARE(w->windowTitle(), u"Brenix Terminal V1.0"_s);
-        QTextDocument tip; // the device as it stands, whatever markup its path holds
-        tip.setHtml(w->cmbComm->itemData(1, Qt::ToolTipRole).toString());
-        QCOMPARE(tip.toPlainText(), portDevicePath(5));
-        QVERIFY(w.prompter.messages.isEmpty());
-
-        QCOMPARE(Globals::strSavePath, desktop() + u'/');
-        QCOMPARE(w->lblPath->ToolTipText(), u"Desktop"_s);
-        QCOMPARE(w->cdSave.FileName, desktop() + u"/Text1.txt"_s);
-    }
-
-    void portSets_data()
+    // The usable ports listed, the first selected at 9600; the Desktop as the save folder.
+    void usablePortsListed_data()
     {
         QTest::addColumn<QList<int>>("usable");
-        QTest::newRow("only 7") << QList<int>{7};
+        QTest::newRow("3 and 5") << QList<int>{3, 5};
         QTest::newRow("only 16") << QList<int>{16};
         QTest::newRow("all sixteen")
             << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
     }
-    void portSets()
+    void usablePortsListed()
     {
         QFETCH(QList<int>, usable);
         StartedWindow w(usable);
@@ -82,6 +63,19 @@ private slots:
             expected << QString::number(n);
         QCOMPARE(items(w->cmbComm), expected);
         QCOMPARE(w->MSComm1->CommPort(), usable.first());
+        QCOMPARE(w->cmbBaud->List(w->cmbBaud->ListIndex()), u"9600"_s);
+        QCOMPARE(w.panel(u"Settings"_s), u"Settings: 9600,n,8,1"_s);
+        QCOMPARE(w->MSComm1->Settings(), u"9600,n,8,1"_s);
+        QVERIFY(!w->MSComm1->PortOpen());
+        QCOMPARE(w->windowTitle(), u"Brenix Terminal V1.0"_s);
+        QTextDocument tip; // the device as it stands, whatever markup its path holds
+        tip.setHtml(w->cmbComm->itemData(usable.size() - 1, Qt::ToolTipRole).toString());
+        QCOMPARE(tip.toPlainText(), portDevicePath(usable.last()));
+        QVERIFY(w.prompter.messages.isEmpty());
+
+        QCOMPARE(Globals::strSavePath, desktop() + u'/');
+        QCOMPARE(w->lblPath->ToolTipText(), u"Desktop"_s);
+        QCOMPARE(w->cdSave.FileName, desktop() + u"/Text1.txt"_s);
     }
 
     // No port at all: said at start-up, and again when "Open" is chosen.

@@ -173,7 +173,7 @@ private slots:
             QVERIFY(!f.isImageFormat() && !f.toCharFormat().font().bold());
     }
 
-    void secondaryWindows()
+    void fileExistsDialog()
     {
         TestWindow main;
         frmDialog dialog(main.window.get());
@@ -183,17 +183,31 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         checkCaptionsFit(&dialog);
         saveShot(&dialog, u"frmDialog"_s);
+    }
 
-        auto* about = new frmAbout(main.window.get());
-        QCOMPARE(about->Image1->pixmap().size(), QSize(127, 68));
-        about->Form_Load();
-        about->show();
+    // One About box at a time, beside a main window that goes on; each showing loads afresh.
+    void aboutBox()
+    {
+        TestWindow w;
+        w->optStatus->setValue(0, true);
+        w->mnuAbout->trigger();
+        w->mnuAbout->trigger();
+        QCOMPARE(w->findChildren<frmAbout*>().size(), 1);
+        QPointer<frmAbout> about = w->findChild<frmAbout*>();
         QVERIFY(QTest::qWaitForWindowExposed(about));
+        QCOMPARE(about->windowTitle(), u"About Brenix Terminal"_s);
+        QCOMPARE(
+            about->lblCopy->Caption(),
+            u"Copyright \u00a9 2026-%1 Brenix Industries, Inc."_s.arg(QDate::currentDate().year()));
+        QCOMPARE(about->Image1->pixmap().size(), QSize(127, 68));
         checkCaptionsFit(about);
         saveShot(about, u"frmAbout"_s);
-        QPointer<frmAbout> guard(about);
-        about->close(); // each showing loads afresh
-        QTRY_VERIFY(guard.isNull());
+        w.fake->inject("still receiving");
+        QCOMPARE(w->txtTerm->Text(), u"still receiving"_s);
+        about->btnClose->click();
+        QTRY_VERIFY(about.isNull());
+        w->mnuAbout->trigger();
+        QVERIFY(w->findChild<frmAbout*>()->isVisible());
     }
 };
 
