@@ -244,17 +244,11 @@ private slots:
         QCOMPARE((*w->optStatus)(openAfter ? 1 : 0)->focusPolicy(), Qt::ClickFocus);
     }
 
-    // Alt+C works "Enable Command Access", whose space bar belongs to the unit; a screen reader
-    // is told the key; nothing goes to the unit.
+    // A screen reader is told the access key of "Enable Command Access" (the keyboard story
+    // presses it).
     void commandAccessKey()
     {
         ShownWindow w;
-        w->optStatus->setValue(0, true);
-        w->txtTerm->setFocus();
-        QTest::keyClick(w->txtTerm, Qt::Key_C, Qt::AltModifier);
-        QTRY_COMPARE(w->chkCommand->Value(), 1);
-        QVERIFY(Globals::blnCommandPending);
-        QVERIFY(w.fake->written.isEmpty());
         QCOMPARE(w->chkCommand->text().remove(u'&'), u"Enable Command Access"_s);
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w->chkCommand);
         QStringList keys;

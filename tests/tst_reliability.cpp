@@ -66,34 +66,26 @@ private slots:
     // what arrived before each loss is lost; no work goes on afterwards.
     void fiftyUnplugs()
     {
-        PortDir ports;
-        TestWindow w(TestWindow::Real);
-        w->Load(); // no port yet: the message for an empty list
-        w.prompter.messages.clear();
-        w.prompter.statesAtMessages.clear();
-        w->cmbComm->AddItem(u"3"_s);
-        w->cmbComm->setListIndex(0);
+        PtyWindow w(3);
         const QString path = w.captureTo(u"unplugs.txt"_s);
         w->btnSave->click();
         QByteArray expected;
         for (int i = 0; i < 50; ++i) {
-            auto unit = std::make_unique<PtyUnit>();
-            QFile::remove(ports.path() + u"/com3"_s);
-            ports.link(3, unit->slavePath());
             w->optStatus->setValue(0, true);
             QVERIFY(w->MSComm1->PortOpen());
             const QByteArray line = "before unplug " + QByteArray::number(i) + "\r\n";
-            unit->send(line);
+            w.unit->send(line);
             expected += line;
             QTRY_VERIFY_WITH_TIMEOUT(w->txtTerm->Text().endsWith(QString::fromLatin1(line)), 5000);
-            unit.reset();
+            w.unit = std::make_unique<PtyUnit>(); // unplugged; the next device, on the same port
             QTRY_COMPARE_WITH_TIMEOUT(w.prompter.messages.size(), i + 1, 5000);
+            QFile::remove(w.ports.path() + u"/com3"_s);
+            w.ports.link(3, w.unit->slavePath());
         }
         QCOMPARE(w.prompter.messages.first().text,
                  u"An error has occurred while reading comm port 3.\r\n"
                  "Please select a different port or correct the port error."_s);
-        QCOMPARE(w.prompter.statesAtMessages,
-                 QStringList(50, kClosedState));
+        QCOMPARE(w.prompter.statesAtMessages, QStringList(50, kClosedState));
         QCOMPARE(fileContents(path), expected);
         const double cpu = cpuSeconds();
         QTest::qWait(1000);
