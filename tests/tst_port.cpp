@@ -127,8 +127,11 @@ private slots:
         w->optStatus->setValue(0, true);
         QCOMPARE(unit3.baudRate(), 9600);
         const QDateTime started = Globals::dtRunStart;
-        w->cmbBaud->setListIndex(4);
-        QCOMPARE(unit3.baudRate(), 19200);
+        const QList<int> rates{1200, 2400, 4800, 9600, 19200, 38400};
+        for (int i : {0, 1, 2, 3, 5, 4}) { // every rate set on the line itself, 19.2k last
+            w->cmbBaud->setListIndex(i);
+            QCOMPARE(unit3.baudRate(), rates[i]);
+        }
         QCOMPARE(w.state(), kOpenState);
         QCOMPARE(Globals::dtRunStart, started);
         w->cmbComm->setListIndex(1);

@@ -19,6 +19,13 @@ struct ReceiveRow {
     QStringList lines;
     QString pending;
 };
+// Lines recorded after the banner answer, whether the flow tick came, and whether the lines
+// count as settled (CheckLines).
+struct SettledRow {
+    const char* name;
+    QStringList lines;
+    bool flowElapsed, settled;
+};
 struct LayoutRow {
     const char* name;
     int width, height, frame;
@@ -131,40 +138,35 @@ private slots:
         QCOMPARE(rule.strLineBuf, row.pending);
     }
 
-    // Lines recorded after the banner answer, and whether the handshake may complete.
     void settledOutput_data()
     {
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<bool>("flowElapsed");
-        QTest::addColumn<bool>("settled"); // CheckLines
         const QStringList ten(10, u"STATUS 0001"_s);
-        QStringList withEmpty = ten;
+        QStringList withEmpty = ten, withLonger = ten;
         withEmpty[4].clear();
-        QStringList withLonger = ten;
         withLonger[9] += u'!';
-        QTest::newRow("ten equal lines") << ten << true << true;
-        QTest::newRow("ten equal lines before the flow tick") << ten << false << true;
-        QTest::newRow("nine lines") << ten.mid(1) << true << false;
-        QTest::newRow("ten equal lines with one empty") << withEmpty << true << false;
-        QTest::newRow("one longer line") << withLonger << true << false;
-        QTest::newRow("an odd line pushed out of the ring")
-            << (QStringList{"initialising..."} + ten) << true << true;
-        QTest::newRow("empty line, then ten more") << (withEmpty + ten) << true << true;
-        QTest::newRow("ten empty lines") << QStringList(10, QString()) << true << false;
+        const SettledRow rows[] = {
+            {"ten equal lines", ten, true, true},
+            {"ten equal lines before the flow tick", ten, false, true},
+            {"nine lines", ten.mid(1), true, false},
+            {"ten equal lines with one empty", withEmpty, true, false},
+            {"one longer line", withLonger, true, false},
+            {"odd line pushed out of the ring", QStringList{"initialising..."} + ten, true, true},
+            {"empty line, then ten more", withEmpty + ten, true, true},
+            {"ten empty lines", QStringList(10, QString()), true, false},
+        };
+        addRows(rows);
     }
     void settledOutput()
     {
-        QFETCH(QStringList, lines);
-        QFETCH(bool, flowElapsed);
-        QFETCH(bool, settled);
+        QFETCH(SettledRow, row);
         CommandAccessRecord record;
         record.start();
         record.bannerAnswered();
-        Globals::blnFlowElapsed = flowElapsed;
-        for (const QString& line : lines)
+        Globals::blnFlowElapsed = row.flowElapsed;
+        for (const QString& line : row.lines)
             record.record(line);
-        QCOMPARE(CommandAccessRecord::CheckLines(), settled);
-        QCOMPARE(record.readyToComplete(), settled && flowElapsed);
+        QCOMPARE(CommandAccessRecord::CheckLines(), row.settled);
+        QCOMPARE(record.readyToComplete(), row.settled && row.flowElapsed);
         Globals::blnCommandPending = false; // no handshake: never settled
         QVERIFY(!CommandAccessRecord::CheckLines());
     }

@@ -110,12 +110,10 @@ private slots:
         TestWindow main;
         frmDialog dialog(main.window.get());
         frmAbout about(main.window.get());
+        const QHash<QString, QWidget*> windows{
+            {u"frmMain"_s, main.window.get()}, {u"frmDialog"_s, &dialog}, {u"frmAbout"_s, &about}};
         const QStringList path = QString::fromLatin1(row.name).split(u'.');
-        const QString &window = path[0], &control = path[1];
-        QWidget* top = window == "frmMain"_L1     ? static_cast<QWidget*>(main.window.get())
-                       : window == "frmDialog"_L1 ? static_cast<QWidget*>(&dialog)
-                                                  : &about;
-        QWidget* w = top->findChild<QWidget*>(control);
+        QWidget* w = windows[path[0]]->findChild<QWidget*>(path[1]);
         QVERIFY(w);
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
         QCOMPARE(iface->role(), row.role);
