@@ -1,5 +1,4 @@
 #include "TestSupport.h"
-#include "runtime/RuntimeError.h"
 #include "ui/controls/Controls.h"
 
 #include <QPaintEvent>

@@ -1,6 +1,5 @@
 #include "TestWindow.h"
 #include "port/PortMap.h"
-#include "runtime/RuntimeError.h"
 
 namespace {
 const QString kCorrect = u"Please select a different port or correct the port error."_s;

@@ -91,11 +91,11 @@ private slots:
         QCOMPARE(w.unit->receive(2, 1000), QByteArray("hi"));
 
         press(Qt::Key_S, Qt::ControlModifier); // File, Save To File: capture on
-        QCOMPARE(w->btnSave->text(), u"Close File"_s);
+        QCOMPARE(w.saveCaptions(), u"Close File | Close File"_s);
         w.unit->send("hi\r\n");
         QTRY_COMPARE(w->txtTerm->Text(), u"hi\r\n"_s);
         press(Qt::Key_S, Qt::ControlModifier); // capture off
-        QCOMPARE(w->btnSave->text(), u"Save To File"_s);
+        QCOMPARE(w.saveCaptions(), u"Save To File | Save To File"_s);
         QCOMPARE(fileContents(path), QByteArray("hi\r\n\r\n\r\n"));
 
         press(Qt::Key_C, Qt::AltModifier); // Enable Command Access
@@ -122,15 +122,13 @@ private slots:
         const QString path = w.captureTo(u"cap.txt"_s);
         w.receive("before ");
         w->btnSave->click();
-        QCOMPARE(w->btnSave->text(), u"Close File"_s);
-        QCOMPARE(w->mnuSave->text(), u"Close File"_s);
+        QCOMPARE(w.saveCaptions(), u"Close File | Close File"_s);
         QCOMPARE(w.panel(u"Status"_s), u"Input: Receiving"_s);
         w.receive("AB\r\nC");
         QCOMPARE(w.panel(u"Status"_s), u"Input: Saving to file"_s);
         w.receive(QByteArray("\0\x80\xE9\n\r", 5));
         w->btnSave->click();
-        QCOMPARE(w->btnSave->text(), u"Save To File"_s);
-        QCOMPARE(w->mnuSave->text(), u"Save To File"_s);
+        QCOMPARE(w.saveCaptions(), u"Save To File | Save To File"_s);
         const QByteArray firstRun("AB\r\nC\0\x80\xE9\r\n\r\n\r\n", 14);
         QCOMPARE(fileContents(path), firstRun);
         w.receive("while off ");
@@ -147,10 +145,10 @@ private slots:
         OpenFakeWindow w;
         const QString marker = w.captureTo(u"????"_s);
         w->btnSave->click();
-        QCOMPARE(w.onlyMessage(), TestWindow::message(48, u"File Error!"_s,
-                                                      u"An error has occurred while trying to open "
-                                                      "the file: "_s +
-                                                          marker));
+        QCOMPARE(w.onlyMessage(),
+                 TestWindow::message(48, u"File Error!"_s,
+                                     u"An error has occurred while trying to open the file: "_s +
+                                         marker));
         QCOMPARE(w->btnSave->text(), u"Save To File"_s);
         QVERIFY(!Globals::blnSaving);
         QVERIFY(QDir(w.files.path()).isEmpty());
@@ -172,11 +170,10 @@ private slots:
         QCOMPARE(w->txtTerm->Text(), u"shown\r\n"_s);
         QVERIFY(w.prompter.messages.isEmpty()); // not inside the event
         QTRY_COMPARE(w.prompter.messages.size(), 1);
-        const QString writing =
+        QCOMPARE(
+            w.onlyMessage(),
             TestWindow::message(48, u"File Error!"_s,
-                                u"An error has occurred while writing to the file: "
-                                "/dev/full"_s);
-        QCOMPARE(w.onlyMessage(), writing);
+                                u"An error has occurred while writing to the file: /dev/full"_s));
         QVERIFY(Globals::blnSaving);
         w.receive("more\r");
         QCoreApplication::processEvents(); // a second report would have been posted by now
@@ -188,8 +185,7 @@ private slots:
         QCOMPARE(w.prompter.messages.size(), 2);
         QCOMPARE(w.prompter.messages.last().text,
                  u"An error has occurred while trying to open the file: /dev/full"_s);
-        QCOMPARE(w->btnSave->text(), u"Close File"_s);
-        QCOMPARE(w->mnuSave->text(), u"Close File"_s);
+        QCOMPARE(w.saveCaptions(), u"Close File | Close File"_s);
     }
 
     void handshakeStatesAndOrder()

@@ -28,6 +28,11 @@ public:
     frmMain* operator->() const { return window.get(); }
     frmMain& operator*() const { return *window; }
     QString panel(const QString& key) const;
+    // The capture switch's caption on its button and in the File menu, "button | menu".
+    QString saveCaptions() const
+    {
+        return window->btnSave->text() + " | " + window->mnuSave->text();
+    }
     // "port open|closed, Open|Closed selected, clock running|stopped".
     QString state() const;
     // The one message box shown so far as "style | title | text", or how many there were.
