@@ -233,10 +233,13 @@ private slots:
     {
         OpenFakeWindow w;
         w->chkCommand->click();
-        w.receiveLines(u"STATUS 01"_s, 10); // before the banner: not counted
+        const QString asLong(kBanner.size() - 2, u'x'); // as long as the banner line
+        w.receiveLines(asLong, 10);                     // before the banner: not counted
         w.receive(kBanner);
         w->tmrFlow_Timer();
-        w.receiveLines(u"STATUS 01"_s, 5);
+        w.receiveLines(asLong, 1);
+        QVERIFY(Globals::blnCommandPending);
+        w.receiveLines(u"STATUS 01"_s, 4);
         w.receive("\r"); // an empty line among the ten
         w.receiveLines(u"STATUS 01"_s, 9);
         QVERIFY(Globals::blnCommandPending);
