@@ -16,8 +16,9 @@ void frmMain::chkCommand_Click()
     // Also raised when completion unchecks the box while it is still disabled.
     if (!chkCommand->isEnabled())
         return;
-    // What came before the click is read before the handshake starts; from then on nothing waits,
-    // since the answers are timed from the banner's read.
+    // What came before the click is read before the handshake starts, as ordinary bytes. The
+    // receive event that reads it may hold the line again; the second release ends that hold, so
+    // that from then on nothing waits: the answers are timed from the banner's read.
     MSComm1->releaseReads();
     commandAccess.start();
     MSComm1->releaseReads();
