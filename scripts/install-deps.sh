@@ -2,7 +2,8 @@
 # Installs the Debian packages the build, the program and the tests need, if any is missing.
 set -euo pipefail
 packages=(g++ cmake make qt6-base-dev qt6-serialport-dev libgl-dev fonts-liberation
-  fonts-freefont-ttf dpkg-dev debhelper lintian file desktop-file-utils appstream)
+  fonts-freefont-ttf dpkg-dev debhelper lintian file desktop-file-utils appstream
+  xvfb xdotool openbox dbus at-spi2-core orca speech-dispatcher)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -3,7 +3,6 @@
 #include "TestWindow.h"
 #include "ui/frmAbout.h"
 
-#include <QAccessible>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFontDialog>
@@ -242,19 +241,6 @@ private slots:
         // The group's one tab stop follows the selection.
         QCOMPARE((*w->optStatus)(openAfter ? 0 : 1)->focusPolicy(), Qt::StrongFocus);
         QCOMPARE((*w->optStatus)(openAfter ? 1 : 0)->focusPolicy(), Qt::ClickFocus);
-    }
-
-    // A screen reader is told the access key of "Enable Command Access" (the keyboard story
-    // presses it).
-    void commandAccessKey()
-    {
-        ShownWindow w;
-        QCOMPARE(w->chkCommand->text().remove(u'&'), u"Enable Command Access"_s);
-        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w->chkCommand);
-        QStringList keys;
-        for (const QString& action : iface->actionInterface()->actionNames())
-            keys += iface->actionInterface()->keyBindingsForAction(action);
-        QVERIFY2(keys.contains(u"Alt+C"_s), qPrintable(keys.join(u',')));
     }
 
     // The font dialog offers only what the pane applies: no underline or strikeout.

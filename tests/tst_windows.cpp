@@ -15,6 +15,7 @@ struct ScreenReaderRow {
     QString accessibleName;
     QString changedTo = {}; // a new caption, when given
     QString labelledBy = {};
+    const char* describes = nullptr; // the button whose description follows the caption
 };
 
 void saveShot(QWidget* w, const QString& name)
@@ -83,17 +84,15 @@ private slots:
 
     // What a screen reader is told of the controls whose accessibility the program gives
     // itself: role, name (a label's name is its caption, also after a change), what labels it.
+    // What Orca says of the main window's controls is heard in the screen-reader test.
     void screenReaderView_data()
     {
         const QString markup = u"/tmp/<b>bold</b> & <font color=red>x</font>/"_s;
         using A = QAccessible;
         const ScreenReaderRow rows[] = {
-            {"frmMain.optStatus(0)", A::RadioButton, u"Open"_s},
-            {"frmMain.lblPath", A::StaticText, u"Desktop"_s, markup, u"Save Path"_s},
-            {"frmMain.lblFile", A::StaticText, u"Text1.txt"_s, u"<i>a&b</i>.txt"_s, u"File Name"_s},
-            {"frmMain.chkCommand", A::CheckBox, u"Enable Command Access"_s},
-            {"frmMain.lblInfo", A::StaticText, QString(), u"Cycle power on the Brenix unit."_s},
-            {"frmMain.txtTerm", A::EditableText, u"Terminal"_s},
+            {"frmMain.lblPath", A::StaticText, u"Desktop"_s, markup, u"Save Path"_s, "btnChange"},
+            {"frmMain.lblFile", A::StaticText, u"Text1.txt"_s, u"<i>a&b</i>.txt"_s, u"File Name"_s,
+             "btnSave"},
             {"frmMain.sbStatus", A::StatusBar, QString()},
             {"frmMain.Status", A::StaticText, u"Input: Not Receiving"_s, u"Input: Receiving"_s},
             {"frmMain.Time", A::StaticText, u"00:00:00"_s, u"00:00:05 "_s},
@@ -124,10 +123,6 @@ private slots:
                 labels << other->text(QAccessible::Name);
             QCOMPARE(labels, QStringList{row.labelledBy});
         }
-        if (auto* option = qobject_cast<OptionButton*>(w))
-            QCOMPARE(iface->state().checked, option->isChecked());
-        if (qobject_cast<TextBox*>(w))
-            QVERIFY(iface->textInterface());
         if (auto* bar = qobject_cast<StatusBar*>(w)) {
             QCOMPARE(iface->childCount(), 3);
             for (int i = 0; i < 3; ++i)
@@ -143,6 +138,11 @@ private slots:
         else
             qobject_cast<QLabel*>(w)->setText(row.changedTo);
         QCOMPARE(iface->text(QAccessible::Name), row.changedTo);
+        if (row.describes)
+            QCOMPARE(windows[path[0]]
+                         ->findChild<QWidget*>(QLatin1String(row.describes))
+                         ->accessibleDescription(),
+                     row.labelledBy + u": "_s + row.changedTo);
     }
 
     // Text from outside (a path, a file name, a device) in a tooltip shows its tags as they stand.

@@ -14,6 +14,11 @@ int shiftMask(Qt::KeyboardModifiers modifiers)
     return mask;
 }
 
+bool isShortcutChord(Qt::KeyboardModifiers modifiers, const QString& text)
+{
+    return (shiftMask(modifiers) & 4) && !text.isEmpty() && text[0].isPrint();
+}
+
 int keyAscii(int key, const QString& text)
 {
     if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Delete || text.size() != 1)

@@ -233,10 +233,27 @@ void frmMain::buildControls()
     sbStatus->addPanel(QStringLiteral("Time"), QStringLiteral("00:00:00"), 1005, 1000, false);
     client->dockBottom(sbStatus);
 
-    // Caption labels point at the value they name (a labelled-by relation). The lists are left
-    // out: Qt would then name them by the caption instead of their current selection.
+    // Caption labels point at what they name (a labelled-by relation): a screen reader says
+    // "Port" with the port list and on entering the option pair, "Baud Rate" with its list.
+    Label1->setBuddy(cmbComm);
+    optStatus->setGroupLabel(Label1);
+    Label2->setBuddy(cmbBaud);
     Label3->setBuddy(lblPath);
     Label4->setBuddy(lblFile);
+    // The two buttons act on the path and the name shown beside them: their descriptions say
+    // which, as they stand.
+    const auto describe = [](QWidget* button, const Label* caption, const Label* value) {
+        button->setAccessibleDescription(caption->Caption() + QStringLiteral(": ") +
+                                         value->Caption());
+    };
+    connect(lblPath, &Label::captionChanged, this,
+            [=, this] { describe(btnChange, Label3, lblPath); });
+    connect(lblFile, &Label::captionChanged, this,
+            [=, this] { describe(btnSave, Label4, lblFile); });
+    describe(btnChange, Label3, lblPath);
+    describe(btnSave, Label4, lblFile);
+    // The handshake's instructions are read out as they appear.
+    lblInfo->setAnnounces(true);
 
     // Tab order: the port list, the option buttons, the baud list, the two buttons, the pane,
     // the check box. Labels and frames take no focus.

@@ -8,6 +8,12 @@
 // them once; every adapter constructor that needs them calls this.
 void installAccessibility();
 
+class QWidget;
+
+// Has a screen reader read the widget out now, wherever the focus is: a notification that
+// appears (the event Orca presents for a notification whatever has the focus).
+void announce(QWidget* widget);
+
 // A tooltip that shows the text as it stands: Qt guesses rich text for a tooltip that looks like
 // markup, so outside text (paths, device names) is escaped into a rich-text paragraph.
 QString plainToolTip(const QString& text);

@@ -15,6 +15,7 @@
 
 ComboBox::ComboBox(QWidget* parent) : QComboBox(parent)
 {
+    installAccessibility();
     setEditable(false);
     connect(this, &QComboBox::activated, this, &ComboBox::Click);
 }
@@ -74,6 +75,12 @@ OptionButton* OptionArray::add(const QString& caption, QWidget* container)
     return button;
 }
 
+void OptionArray::setGroupLabel(QWidget* label)
+{
+    for (OptionButton* button : std::as_const(m_buttons))
+        button->m_groupLabel = label;
+}
+
 void OptionArray::updateTabStops()
 {
     const bool anySelected = std::any_of(m_buttons.cbegin(), m_buttons.cend(),
@@ -110,6 +117,15 @@ CheckBox::CheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption,
     connect(this, &QCheckBox::toggled, this, &CheckBox::Click);
 }
 
+bool CheckBox::event(QEvent* event)
+{
+    if (event->type() == QEvent::Shortcut && isEnabled()) {
+        click();
+        return true;
+    }
+    return QCheckBox::event(event);
+}
+
 // Label ------------------------------------------------------------------------------------
 
 Label::Label(const QString& caption, QWidget* parent) : QLabel(parent)
@@ -124,6 +140,9 @@ void Label::setCaption(const QString& caption)
 {
     m_caption = caption;
     setText(QString(caption).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    if (m_announces && !caption.isEmpty())
+        announce(this);
+    emit captionChanged();
 }
 
 void Label::setBackColor(quint32 ole)

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QList>
+#include <QPointer>
 #include <QRadioButton>
 #include <QSizeGrip>
 #include <QTimer>
@@ -37,6 +38,8 @@ class OptionButton : public QRadioButton {
     Q_OBJECT
 public:
     OptionButton(const QString& caption, QWidget* parent);
+    // The label that names the array, which a screen reader says on entering it.
+    QWidget* groupLabel() const { return m_groupLabel; }
 signals:
     // An arrow key asks for the next (+1) or previous (-1) button of the array.
     void Step(int step);
@@ -44,6 +47,10 @@ signals:
 protected:
     void nextCheckState() override {}
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    friend class OptionArray;
+    QPointer<QWidget> m_groupLabel;
 };
 
 // An option-button array sharing one Click handler that receives the element's index.
@@ -60,6 +67,8 @@ public:
     int count() const { return int(m_buttons.size()); }
     bool Value(int index) const { return m_buttons.at(index)->isChecked(); }
     void setValue(int index, bool value);
+    // The label that names the array as a whole.
+    void setGroupLabel(QWidget* label);
 signals:
     void Click(int index);
 
@@ -78,6 +87,11 @@ public:
     void setValue(int value) { setChecked(value != 0); }
 signals:
     void Click();
+
+protected:
+    // The access key clicks at once, without taking the focus first: the focus is the
+    // handler's to place, and a screen reader would otherwise read the state before the click.
+    bool event(QEvent* event) override;
 };
 
 // A label with Caption, ToolTipText and an OLE BackColor.
@@ -95,8 +109,15 @@ public:
     void setBackColor(quint32 ole);
     // A single-line border, as the value labels have.
     void setBorder();
+    // A label whose every new caption a screen reader reads out at once, wherever the focus
+    // is (a notification): for instructions to the operator.
+    bool announces() const { return m_announces; }
+    void setAnnounces(bool on) { m_announces = on; }
+signals:
+    void captionChanged();
 
 private:
+    bool m_announces = false;
     quint32 m_backColor = OleColor::ButtonFace;
     QString m_caption;
     QString m_toolTip;

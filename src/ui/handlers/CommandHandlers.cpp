@@ -22,6 +22,9 @@ void frmMain::chkCommand_Click()
     MSComm1->releaseReads();
     commandAccess.start();
     MSComm1->releaseReads();
+    // The operator follows the unit in the pane, whose new lines a screen reader reads; the
+    // check box, disabled, would pass the focus on to the port list.
+    txtTerm->setFocus(Qt::OtherFocusReason);
     chkCommand->setEnabled(false);
     lblInfo->setBackColor(OleColor::Yellow);
     lblInfo->setCaption(kCyclePower);
@@ -49,5 +52,9 @@ void frmMain::CheckLine(const QString& line)
         lblInfo->setCaption(QString());
         chkCommand->setValue(0);
         chkCommand->setEnabled(true);
+        // The end is heard where the handshake began: the check box, usable again, takes the
+        // focus back from the pane.
+        if (txtTerm->hasFocus())
+            chkCommand->setFocus(Qt::OtherFocusReason);
     }
 }

@@ -34,6 +34,10 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         if (KeyAscii == 0)
             return true; // sent: the character reaches no control
     }
+    // A chord with Alt is a shortcut, never a character: it does not type into the pane text
+    // the unit did not send (AltGr characters come without Alt and still type).
+    if (qobject_cast<TextBox*>(focus) && Keyboard::isShortcutChord(key->modifiers(), key->text()))
+        return true;
     return KeyCode == 0; // withheld from the control
 }
 
