@@ -2,18 +2,21 @@
 """What a blind operator hears: the terminal in a real X session with the GNOME screen reader
 Orca, driven with real key events, against the unit simulator on a pseudo-terminal. Checks what
 Orca says (its debug log records every utterance) for the Tab walk, a line from the unit, the
-command-access handshake and a message box.
+command-access handshake and a message box. Orca's whole log is kept in the scratch folder.
 
 Run inside its own D-Bus session: dbus-run-session -- orca_test.py TERMINAL UNIT
 """
 import datetime
 import os
+import pty
 import re
 import signal
 import subprocess
 import sys
 import tempfile
+import threading
 import time
+import tty
 
 TERMINAL, UNIT = sys.argv[1:3]
 SPEECH = re.compile(r"^(\d\d:\d\d:\d\d\.\d+) - SPEECH OUTPUT: '(.*)'\s*[\[{]")
@@ -25,12 +28,11 @@ def now():
 
 class Desktop:
     """Xvfb, the AT-SPI bus, openbox and Orca; said() gives what Orca said between two
-    moments, read from its debug log."""
+    moments. Orca's debug log goes to a pseudo-terminal, which Python writes line by line, so
+    every utterance is seen as it is made."""
 
     def __init__(self, scratch):
-        self.scratch = scratch
-        self.log = os.path.join(scratch, "orca.log")
-        self.procs = []
+        self.procs, self.speech, self.lock = [], [], threading.Lock()
         read, write = os.pipe()
         self.start(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24",
                     "-nolisten", "tcp"], pass_fds=(write,))
@@ -39,41 +41,50 @@ class Desktop:
         os.close(read)
         self.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
         self.start(["openbox"])
-        time.sleep(1)
+        master, slave = pty.openpty()
+        tty.setraw(slave)
+        self.reader = threading.Thread(target=self.listen, args=(master, scratch), daemon=True)
+        self.reader.start()
         prefs = os.path.join(scratch, "orca-prefs")
         os.makedirs(prefs)
-        self.orca = self.start(["orca", "--replace", "--debug-file", self.log, "-u", prefs])
+        self.orca = self.start(["orca", "--replace", "--debug-file", os.ttyname(slave), "-u",
+                                prefs])
+        self.slave = slave  # held open, so that the log never ends while Orca reopens it
         self.wait_for("Screen reader on", 30)
 
     def start(self, argv, **kw):
         # Each in a process group of its own, which stop() ends whole (the AT-SPI bus launcher
         # starts a bus daemon of its own).
         p = subprocess.Popen(argv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                             start_new_session=True, **kw)
+                             process_group=0, **kw)
         self.procs.append(p)
         return p
 
-    def utterances(self):
-        try:
-            with open(self.log, errors="replace") as f:
-                return [m.groups() for m in map(SPEECH.match, f) if m]
-        except FileNotFoundError:
-            return []
+    def listen(self, master, scratch):
+        """Keeps Orca's whole log in the scratch folder and its utterances in memory."""
+        with open(os.path.join(scratch, "orca.log"), "wb") as log, os.fdopen(master, "rb") as f:
+            try:
+                for line in iter(f.readline, b""):
+                    log.write(line)
+                    m = SPEECH.match(line.decode(errors="replace"))
+                    if m:
+                        with self.lock:
+                            self.speech.append(m.groups())
+            except OSError:  # EIO: the other side is closed, at the end
+                pass
 
     def wait_for(self, phrase, seconds):
-        """Waits until Orca has said the phrase or the time is up. The log is written in blocks,
-        so a miss here is only a wait: the checks read the whole log once Orca has stopped."""
+        """Waits until Orca says the phrase, or the time is up (the step's checks then fail)."""
         since, end = now(), time.monotonic() + seconds
-        while time.monotonic() < end:
-            if any(phrase in text for at, text in self.utterances() if at >= since):
-                return
-            time.sleep(0.2)
+        while time.monotonic() < end and not any(phrase in text for text in self.said(since)):
+            time.sleep(0.1)
 
-    def said(self, start, end):
-        return [text for at, text in self.utterances() if start <= at < end]
+    def said(self, start, end="~"):
+        with self.lock:
+            return [text for at, text in self.speech if start <= at < end]
 
     def stop(self):
-        self.orca.send_signal(signal.SIGTERM)  # Orca writes out its log as it quits
+        self.orca.send_signal(signal.SIGTERM)
         try:
             self.orca.wait(15)
         except subprocess.TimeoutExpired:
@@ -84,21 +95,40 @@ class Desktop:
             except ProcessLookupError:
                 pass
             p.wait()
+        os.close(self.slave)
 
 
-def keys(*names, pause=1.0):
+def keys(*names, pause=0.7):
     for name in names:
         subprocess.run(["xdotool", "key", "--clearmodifiers", name], check=True)
         time.sleep(pause)
 
 
+def heard_in_order(heard, phrases):
+    """The phrases not found in what was heard, each looked for after the one before."""
+    missing = []
+    for phrase in phrases:
+        at = heard.find(phrase)
+        if at < 0:
+            missing.append(phrase)
+        else:
+            heard = heard[at + len(phrase):]
+    return missing
+
+
 def main():
     scratch = tempfile.mkdtemp(prefix="orca-test-")
-    ports = os.path.join(scratch, "ports")
-    home = os.path.join(scratch, "home")
+    ports, home = os.path.join(scratch, "ports"), os.path.join(scratch, "home")
     os.makedirs(ports)
     os.makedirs(os.path.join(home, "Desktop"))
     desktop = Desktop(scratch)
+    try:
+        return run(desktop, scratch, ports, home)
+    finally:
+        desktop.stop()
+
+
+def run(desktop, scratch, ports, home):
     unit = subprocess.Popen([UNIT, os.path.join(ports, "com1"), "--interval", "400"],
                             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
@@ -108,70 +138,53 @@ def main():
     env.pop("QT_QPA_PLATFORM", None)
     terminal = subprocess.Popen([TERMINAL], env=env)
 
-    # Each step: what it does, then the phrases Orca must say, in order, before the next step
-    # starts, and those it must not say then.
-    def unplug():
-        unit.send_signal(signal.SIGTERM)
-        desktop.wait_for("Error reading comm port!", 10)
-
+    # Each step: the keys it presses (or what it does), the phrases Orca must then say, in
+    # order, before the next step, the phrases it must not say then, and how long it may take.
     steps = [
-        ("window opens", lambda: desktop.wait_for("Port combo box", 30),
-         ["Brenix Terminal", "Port combo box", "1"], []),
-        ("Tab to the option pair", lambda: keys("Tab"),
-         ["Port", "Closed", "selected radio button"], []),
-        ("Tab to the baud list", lambda: keys("Tab"), ["Baud Rate combo box", "9600"], []),
-        ("Tab to Change", lambda: keys("Tab"), ["Change push button", "Save Path: "], []),
-        ("Tab to Save To File", lambda: keys("Tab"),
-         ["Save To File push button", "File Name: Text1.txt"], []),
-        ("Tab to the pane", lambda: keys("Tab"), ["Terminal text"], []),
-        ("Tab to the check box", lambda: keys("Tab"),
-         ["Enable Command Access check box not checked", "Alt+C"], []),
-        ("Alt+C", lambda: keys("alt+c", pause=2),
-         ["Terminal text", "Cycle power on the Brenix unit."], ["not checked", "combo box"]),
-        ("back to the option pair", lambda: keys(*["shift+Tab"] * 4), ["Port", "Closed"], []),
-        ("Up opens the port, the unit starts", lambda: (keys("Up"), desktop.wait_for(
-            "Please wait for unit to initialize.", 15)),
-         ["Open", "selected radio button", "Please wait for unit to initialize."], []),
-        ("Tab to the pane, the unit's lines", lambda: (keys(*["Tab"] * 4, pause=0.6),
-                                                       time.sleep(3)),
-         ["Terminal text", "initialis"], []),
-        ("the handshake ends", lambda: desktop.wait_for("check box not checked", 30),
-         ["STATUS", "Enable Command Access check box not checked"], []),
-        ("the unit is unplugged", unplug, ["Error reading comm port!"], []),
+        ("the window opens", [], ["Brenix Terminal", "Port combo box", "1"], [], 30),
+        ("Tab to the option pair", ["Tab"], ["Port", "Closed", "selected radio button"], [], 5),
+        ("Tab to the baud list", ["Tab"], ["Baud Rate combo box", "9600"], [], 5),
+        ("Tab to Change", ["Tab"], ["Change push button", "Save Path: "], [], 5),
+        ("Tab to Save To File", ["Tab"], ["Save To File push button", "File Name: Text1.txt"],
+         [], 5),
+        ("Tab to the pane", ["Tab"], ["Terminal text"], [], 5),
+        ("Tab to the check box", ["Tab"], ["Enable Command Access check box not checked",
+                                           "Alt+C"], [], 5),
+        ("Alt+C", ["alt+c"], ["Terminal text", "Cycle power on the Brenix unit."],
+         ["not checked", "combo box"], 5),
+        ("back to the option pair", ["shift+Tab"] * 4, ["Port", "Closed"], [], 5),
+        ("Up opens the port, the unit starts", ["Up"],
+         ["Open", "selected radio button", "Please wait for unit to initialize."], [], 15),
+        ("Tab to the pane, the unit's lines", ["Tab"] * 4, ["Terminal text", "initialis"], [],
+         10),
+        ("the handshake ends", [], ["STATUS", "Enable Command Access check box not checked"], [],
+         30),
+        ("the unit is unplugged", unit.terminate, ["Error reading comm port!"], [], 10),
     ]
-    marks = []
+    failures = 0
     try:
-        for name, act, _, _ in steps:
+        for name, act, expected, forbidden, seconds in steps:
             start = now()
-            act()
-            time.sleep(1)
-            marks.append((start, now()))
+            act() if callable(act) else keys(*act)
+            end = time.monotonic() + seconds
+            while heard_in_order(" | ".join(desktop.said(start)), expected) and \
+                    time.monotonic() < end:
+                time.sleep(0.1)
+            time.sleep(0.5)  # what follows the last phrase belongs to this step too
+            heard = " | ".join(desktop.said(start))
+            missing = heard_in_order(heard, expected)
+            wrong = [p for p in forbidden if p in heard]
+            failures += bool(missing or wrong)
+            print(f"{'FAIL' if missing or wrong else 'PASS'}: {name}: Orca said: {heard!r}")
+            if missing:
+                print(f"    missing, in this order: {missing!r}")
+            if wrong:
+                print(f"    should not have said: {wrong!r}")
         keys("Return")
     finally:
         terminal.terminate()
         terminal.wait(10)
         unit.kill()
-        desktop.stop()
-
-    failures = 0
-    for (name, _, expected, forbidden), (start, end) in zip(steps, marks):
-        said = desktop.said(start, end)
-        heard = " | ".join(said)
-        rest, missing = heard, []
-        for phrase in expected:
-            at = rest.find(phrase)
-            if at < 0:
-                missing.append(phrase)
-            else:
-                rest = rest[at + len(phrase):]
-        wrong = [p for p in forbidden if p in heard]
-        ok = not missing and not wrong
-        failures += not ok
-        print(("PASS" if ok else "FAIL") + f": {name}: Orca said: {heard!r}")
-        if missing:
-            print(f"    missing, in this order: {missing!r}")
-        if wrong:
-            print(f"    should not have said: {wrong!r}")
     print(f"{len(steps) - failures} passed, {failures} failed")
     return 1 if failures else 0
 

@@ -180,37 +180,6 @@ private slots:
         QVERIFY(w.prompter.messages.isEmpty());
     }
 
-    // Tab and Shift+Tab walk the whole window in its tab order: the option group is one stop,
-    // at its selected button, and the pane passes the focus on without taking a TAB.
-    void tabWalksTheWindow_data()
-    {
-        QTest::addColumn<bool>("portOpen");
-        QTest::newRow("port closed") << false;
-        QTest::newRow("port open") << true;
-    }
-    void tabWalksTheWindow()
-    {
-        QFETCH(bool, portOpen);
-        ShownWindow w;
-        if (portOpen)
-            w->optStatus->setValue(0, true);
-        w->cmbComm->setFocus();
-        const QList<QWidget*> order{w->cmbComm,   (*w->optStatus)(portOpen ? 0 : 1),
-                                    w->cmbBaud,   w->btnChange,
-                                    w->btnSave,   w->txtTerm,
-                                    w->chkCommand};
-        for (int step = 1; step <= order.size(); ++step) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), order[step % order.size()]);
-        }
-        for (int step = order.size() - 1; step >= 0; --step) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
-            QCOMPARE(QApplication::focusWidget(), order[step]);
-        }
-        QCOMPARE(w->txtTerm->Text(), QString());
-        QVERIFY(w.fake->written.isEmpty());
-    }
-
     // An arrow key on an option button selects the next one, wrapping round, and runs its Click
     // as a mouse click does, message box and put-back included.
     void optionArrows_data()

@@ -1,7 +1,8 @@
-// The widget-free rules, each through its plain function, with data rows.
+// The widget-free rules, each through its plain function, with data rows. The receive text,
+// the command-access record, the capture file names and the code page are also checked on any
+// input by the fuzzers (tests/fuzz); the rows here hold what those do not reach.
 
 #include "TestSupport.h"
-#include "capture/FileName.h"
 #include "core/CommandAccess.h"
 #include "core/Globals.h"
 #include "core/Keyboard.h"
@@ -18,13 +19,6 @@ struct ReceiveRow {
     QByteArray shown; // in the pane and the capture file alike
     QStringList lines;
     QString pending;
-};
-// Lines recorded after the banner answer, whether the flow tick came, and whether the lines
-// count as settled (CheckLines).
-struct SettledRow {
-    const char* name;
-    QStringList lines;
-    bool flowElapsed, settled;
 };
 struct LayoutRow {
     const char* name;
@@ -79,11 +73,6 @@ private slots:
         row("banner spaced otherwise", CommandAccessRecord::isBanner("BRENIX  INDUSTRIES, INC."),
             false);
         row("banner cut short", CommandAccessRecord::isBanner("BRENIX INDUSTRIES, INC"), false);
-        row("base of a.b.txt", baseName("a.b.txt"), "a");
-        row("base of log.csv", baseName("log.csv"), "log");
-        row("base without a full stop", baseName("notes"), "notes");
-        row("folder of a path", folderOf("/home/op/logs/data.txt"), "/home/op/logs/");
-        row("a backslash is part of a name", folderOf("/home/u/a\\b.txt"), "/home/u/");
         row("copyright", App::Copyright(2031),
             "Copyright \u00a9 2026-2031 Brenix Industries, Inc.");
     }
@@ -100,21 +89,6 @@ private slots:
         const QByteArray long_(limit + 100, 'x');
         const QString cut(limit, u'x');
         const ReceiveRow rows[] = {
-            {"CR LF", {"A\r\nB\r\n"}, "A\r\nB\r\n", {"A", "B"}, ""},
-            {"LF only runs together", {"A\nB"}, "AB", {}, "AB"},
-            {"CR CR", {"\r\r"}, "\r\n\r\n", {"", ""}, ""},
-            {"lone CR", {"x\ry"}, "x\r\ny", {"x"}, "y"},
-            {"NUL and high bytes kept",
-             {QByteArray("a\0\x80\xE9\r", 5)},
-             QByteArray("a\0\x80\xE9\r\n", 6),
-             {CodePage::toString(QByteArray("a\0\x80\xE9", 4))},
-             ""},
-            {"line split over two events completes once",
-             {"AB", "C\r\nD"},
-             "ABC\r\nD",
-             {"ABC"},
-             "D"},
-            {"CR and LF in separate events", {"A\r", "\nB"}, "A\r\nB", {"A"}, "B"},
             // A line longer than the buffer is still shown whole; the check sees its start.
             {"overlong line", {QByteArray(limit + 100, 'x') + '\r'}, long_ + "\r\n", {cut}, ""},
             {"overlong line over two events",
@@ -136,39 +110,6 @@ private slots:
         QCOMPARE(CodePage::toBytes(text), row.shown);
         QCOMPARE(completed, row.lines);
         QCOMPARE(rule.strLineBuf, row.pending);
-    }
-
-    void settledOutput_data()
-    {
-        const QStringList ten(10, u"STATUS 0001"_s);
-        QStringList withEmpty = ten, withLonger = ten;
-        withEmpty[4].clear();
-        withLonger[9] += u'!';
-        const SettledRow rows[] = {
-            {"ten equal lines", ten, true, true},
-            {"ten equal lines before the flow tick", ten, false, true},
-            {"nine lines", ten.mid(1), true, false},
-            {"ten equal lines with one empty", withEmpty, true, false},
-            {"one longer line", withLonger, true, false},
-            {"odd line pushed out of the ring", QStringList{"initialising..."} + ten, true, true},
-            {"empty line, then ten more", withEmpty + ten, true, true},
-            {"ten empty lines", QStringList(10, QString()), true, false},
-        };
-        addRows(rows);
-    }
-    void settledOutput()
-    {
-        QFETCH(SettledRow, row);
-        CommandAccessRecord record;
-        record.start();
-        record.bannerAnswered();
-        Globals::blnFlowElapsed = row.flowElapsed;
-        for (const QString& line : row.lines)
-            record.record(line);
-        QCOMPARE(CommandAccessRecord::CheckLines(), row.settled);
-        QCOMPARE(record.readyToComplete(), row.settled && row.flowElapsed);
-        Globals::blnCommandPending = false; // no handshake: never settled
-        QVERIFY(!CommandAccessRecord::CheckLines());
     }
 
     void layout_data()

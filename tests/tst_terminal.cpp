@@ -102,11 +102,14 @@ private slots:
         QCOMPARE(w.saveCaptions(), u"Save To File | Save To File"_s);
         QCOMPARE(fileContents(path), QByteArray("hi\r\n\r\n\r\n"));
 
-        press(Qt::Key_Tab);                // the check box
-        press(Qt::Key_C, Qt::AltModifier); // Enable Command Access: follow the unit in the pane
+        // Enable Command Access: the focus stays on the pane, where the unit is followed, and
+        // never rests on the check box, which a screen reader would read as still unchecked.
+        QSignalSpy focusMoves(qApp, &QApplication::focusChanged);
+        press(Qt::Key_C, Qt::AltModifier);
         QTRY_VERIFY(Globals::blnCommandPending);
         QCOMPARE(w->lblInfo->Caption(), u"Cycle power on the Brenix unit."_s);
         QCOMPARE(QApplication::focusWidget(), w->txtTerm);
+        QCOMPARE(focusMoves.count(), 0);
 
         for (int i = 0; i < 4; ++i) // back to the option group
             press(Qt::Key_Backtab, Qt::ShiftModifier);

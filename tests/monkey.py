@@ -1,0 +1,310 @@
+#!/usr/bin/python3
+"""A monkey on the real window: the built terminal under Xvfb and openbox, driven by random real
+key presses, clicks, menus, resizes and Alt+C from a seed, while a unit on a pseudo-terminal
+talks, floods, pauses, sends its banner, goes away and comes back. All through it checks that
+the program lives, answers a ping within the limit, shows at most one box per device loss and
+stays within its memory; whenever it ends (File, Exit, from the monkey's own keys, or at the
+end), that the capture files hold only what the unit sent, in order, each line whole.
+
+    monkey.py TERMINAL [SEED [EVENTS]]      (BRENIX_MONKEY_EVENTS sets EVENTS too)
+
+A failure prints the seed and the last events; the same seed plays the same events again.
+"""
+import os
+import pty
+import random
+import re
+import select
+import subprocess
+import sys
+import tempfile
+import time
+import tty
+
+from Xlib import X, display, protocol
+
+TERMINAL = sys.argv[1]
+SEED = int(sys.argv[2]) if len(sys.argv) > 2 else random.randrange(1 << 30)
+EVENTS = int(sys.argv[3]) if len(sys.argv) > 3 else int(os.environ.get("BRENIX_MONKEY_EVENTS",
+                                                                        "2000"))
+PING_LIMIT = float(os.environ.get("BRENIX_MONKEY_PING_S", "1.0"))
+MEMORY_LIMIT_MB = int(os.environ.get("BRENIX_MONKEY_MEMORY_MB", "600"))
+LOSS_BOX = "Error reading comm port!"
+KEYS = list("abcxyz019 ./") + ["Return", "Escape", "Tab", "shift+Tab", "space", "Up", "Down",
+                              "Left", "Right", "BackSpace", "Delete", "Home", "End", "Page_Up",
+                              "Page_Down", "F1", "alt+c", "alt+f", "alt+e", "alt+h", "ctrl+c",
+                              "ctrl+s", "alt+Down"]
+MODIFIERS = ["", "", "", "", "ctrl+", "alt+", "shift+", "ctrl+alt+"]
+# The controls' centres in the main window at its design size, in pixels below the menu bar:
+# the port list, Open, Closed, the baud list, Change, Save To File, the check box, the pane.
+CONTROLS = [(36, 29), (88, 14), (91, 32), (160, 29), (372, 14), (372, 35), (22, 72), (200, 208)]
+MENU_BAR = 22
+
+
+class Failure(Exception):
+    pass
+
+
+class Unit:
+    """The unit on a pseudo-terminal linked as the port folder's com1: numbered lines that say
+    what was sent, so that a capture file can be checked against them."""
+
+    def __init__(self, link, rng):
+        self.link, self.rng, self.master, self.count, self.sent = link, rng, None, 0, {}
+        self.banner_at = -10.0
+        self.plug()
+
+    def plug(self):
+        self.master, slave = pty.openpty()
+        tty.setraw(slave)
+        name = os.ttyname(slave)
+        os.close(slave)
+        os.set_blocking(self.master, False)
+        tmp = self.link + ".new"
+        os.symlink(name, tmp)
+        os.replace(tmp, self.link)
+
+    def unplug(self):
+        os.unlink(self.link)
+        os.close(self.master)
+        self.master = None
+
+    def drain(self):
+        """Reads what the terminal typed and answered, so that the line never stops."""
+        while self.master is not None and select.select([self.master], [], [], 0)[0]:
+            try:
+                if not os.read(self.master, 65536):
+                    return
+            except OSError:  # EIO: nobody has the line open
+                return
+
+    def send(self, kind):
+        if self.master is None:
+            return
+        lines = 1 if kind != "flood" else self.rng.randrange(50, 400)
+        if kind == "banner":
+            self.banner_at = time.monotonic()
+        data = b""
+        for _ in range(lines):
+            self.count += 1
+            body = {"line": "READING %d" % self.rng.randrange(1000), "flood": "F" * 60,
+                    "banner": "(C) 1998 BRENIX INDUSTRIES, INC."}[kind]
+            line = "L%07d %s" % (self.count, body)
+            self.sent[self.count] = line
+            data += line.encode() + b"\r\n"
+        try:
+            os.write(self.master, data)
+        except OSError:  # the line is full, or nobody has it open: the bytes are lost
+            pass
+
+
+class Screen:
+    """The X display: the program's window, a ping it must answer, the boxes it shows."""
+
+    def __init__(self):
+        self.d = display.Display()
+        self.root = self.d.screen().root
+        self.root.change_attributes(event_mask=X.StructureNotifyMask)  # where the answer comes
+        self.protocols = self.d.intern_atom("WM_PROTOCOLS")
+        self.ping_atom = self.d.intern_atom("_NET_WM_PING")
+
+    def windows(self, pid=None, name=None):
+        argv = ["xdotool", "search", "--all", "--onlyvisible"] + (["--pid", str(pid)] if pid else []) + \
+            (["--name", "^%s$" % name] if name else ["--name", "."])  # names without regex signs
+        out = subprocess.run(argv, capture_output=True, text=True).stdout
+        return [int(w) for w in out.split()]
+
+    def ping(self, window, limit):
+        """Seconds until the program answers _NET_WM_PING, or None past twice the limit."""
+        stamp = int(time.time() * 1000) & 0xFFFFFFFF
+        target = self.d.create_resource_object("window", window)
+        target.send_event(protocol.event.ClientMessage(
+            window=target, client_type=self.protocols,
+            data=(32, [self.ping_atom, stamp, window, 0, 0])), event_mask=0)
+        self.d.flush()
+        start = time.monotonic()
+        while time.monotonic() - start < 2 * limit:
+            if not self.d.pending_events() and not select.select([self.d], [], [], 0.05)[0]:
+                continue
+            e = self.d.next_event()
+            if e.type == X.ClientMessage and list(e.data[1][:2]) == [self.ping_atom, stamp]:
+                return time.monotonic() - start
+        return None
+
+
+def rss_mb(pid):
+    with open("/proc/%d/status" % pid) as f:
+        return int(re.search(r"VmRSS:\s+(\d+)", f.read()).group(1)) // 1024
+
+
+def check_captures(home, unit):
+    """Every capture file is made of the unit's lines, whole or cut at a switch, and trailers
+    (empty lines); the lines of one file come in the order they were sent. Returns how many
+    whole lines the files hold."""
+    whole = 0
+    for folder, _, files in os.walk(home):
+        for name in files:
+            if not name.endswith(".txt"):
+                continue
+            path = os.path.join(folder, name)
+            data = open(path, "rb").read().decode("latin-1")
+            last = 0
+            for piece in data.split("\r\n"):
+                m = re.match(r"L(\d{7}) ", piece)
+                if m and int(m.group(1)) in unit.sent and piece == unit.sent[int(m.group(1))]:
+                    if int(m.group(1)) <= last:
+                        raise Failure("%s: line %s out of order" % (path, m.group(1)))
+                    last, whole = int(m.group(1)), whole + 1
+                elif piece and not any(piece in line for line in unit.sent.values()):
+                    raise Failure("%s holds what the unit never sent: %r" % (path, piece[:80]))
+    return whole
+
+
+def main():
+    rng = random.Random(SEED)
+    scratch = tempfile.mkdtemp(prefix="monkey-")
+    home, ports = os.path.join(scratch, "home"), os.path.join(scratch, "ports")
+    os.makedirs(os.path.join(home, "Desktop"))
+    os.makedirs(ports)
+    read, write = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
+                             "-nolisten", "tcp"], pass_fds=(write,), stderr=subprocess.DEVNULL)
+    os.close(write)
+    os.environ["DISPLAY"] = ":" + os.read(read, 16).decode().strip()
+    wm = subprocess.Popen(["openbox"], stderr=subprocess.DEVNULL)
+    unit = Unit(os.path.join(ports, "com1"), rng)
+    screen = Screen()
+    env = dict(os.environ, BRENIX_PORT_DIR=ports, HOME=home, XDG_CONFIG_HOME=home + "/.config")
+    env.pop("QT_QPA_PLATFORM", None)
+    env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":quarantine_size_mb=32"
+    log = open(os.path.join(scratch, "terminal.log"), "wb")
+    program, window, losses, history = None, None, 0, []
+    worst = {"ping": 0.0, "rss": 0, "runs": 0, "captured": 0}
+
+    def start():
+        nonlocal program, window
+        program = subprocess.Popen([TERMINAL], env=env, stdout=log, stderr=log)
+        worst["runs"] += 1
+        for _ in range(200):
+            found = screen.windows(program.pid, "Brenix Terminal V1.0")
+            if found:
+                window = found[0]
+                return
+            if screen.windows(program.pid):  # a box before the window (no port): answered
+                subprocess.run(["xdotool", "key", "Return"])
+            time.sleep(0.05)
+        raise Failure("the window did not appear")
+
+    def ended():
+        """The program ended: by File, Exit (code 0) its files must hold; otherwise it failed."""
+        worst["captured"] = check_captures(home, unit)
+        if program.returncode != 0:
+            raise Failure("the program ended with %d" % program.returncode)
+
+    def act(event):
+        nonlocal losses
+        kind, arg = event
+        if kind == "key":
+            subprocess.run(["xdotool", "key", arg], stderr=subprocess.DEVNULL)
+        elif kind == "click":
+            geometry = subprocess.run(["xdotool", "getactivewindow", "getwindowgeometry",
+                                       "--shell"], capture_output=True, text=True).stdout
+            g = dict(re.findall(r"(\w+)=(\d+)", geometry))
+            if g:
+                x = int(g["X"]) + int(arg[0] * int(g["WIDTH"]))
+                y = int(g["Y"]) + int(arg[1] * int(g["HEIGHT"]))
+                subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"])
+        elif kind == "control":
+            subprocess.run(["xdotool", "mousemove", "--window", str(window), str(arg[0]),
+                            str(arg[1] + MENU_BAR), "click", "1"], stderr=subprocess.DEVNULL)
+        elif kind == "resize":
+            subprocess.run(["xdotool", "windowsize", str(window), str(arg[0]), str(arg[1])],
+                           stderr=subprocess.DEVNULL)
+        elif kind == "unplug" and unit.master is not None:
+            unit.unplug()
+            losses += 1
+        elif kind == "plug" and unit.master is None:
+            unit.plug()
+        elif kind in ("line", "flood", "banner"):
+            unit.send(kind)
+        elif kind == "pause":
+            time.sleep(arg)
+
+    def next_event():
+        r = rng.random()
+        if r < 0.45:
+            return ("key", rng.choice(MODIFIERS) + rng.choice(KEYS)
+                    if rng.random() < 0.3 else rng.choice(KEYS))
+        if r < 0.55:
+            return ("click", (rng.random(), rng.random()))
+        if r < 0.62:
+            return ("control", rng.choice(CONTROLS))
+        if r < 0.65:
+            return ("resize", (rng.randrange(50, 900), rng.randrange(50, 700)))
+        if r < 0.85:
+            return ("line", None)
+        if r < 0.89:
+            return ("flood", None)
+        if r < 0.92:
+            return ("banner", None)
+        if r < 0.95:
+            return ("pause", rng.random() * 0.5)
+        return (rng.choice(["unplug", "plug"]), None)
+
+    try:
+        start()
+        for n in range(EVENTS):
+            event = next_event()
+            history.append(event)
+            act(event)
+            unit.drain()
+            time.sleep(0.01)
+            if program.poll() is not None:
+                ended()
+                start()
+            if n % 10 == 0:
+                # Answering a banner blocks the window for 1.25 s by design.
+                limit = PING_LIMIT + (1.25 if time.monotonic() - unit.banner_at < 3 else 0)
+                answered = screen.ping(window, limit)
+                if answered is None or answered > limit:
+                    raise Failure("the window did not answer within %.2f s" % limit)
+                worst["ping"] = max(worst["ping"], answered)
+                worst["rss"] = max(worst["rss"], rss_mb(program.pid))
+                if worst["rss"] > MEMORY_LIMIT_MB:
+                    raise Failure("resident memory %d MiB" % worst["rss"])
+                boxes = len(screen.windows(program.pid, LOSS_BOX))
+                if boxes > 1:
+                    raise Failure("%d device-loss boxes at once" % boxes)
+        # The end: every box and dialog answered, then File, Exit.
+        for _ in range(20):
+            if program.poll() is not None:
+                break
+            subprocess.run(["xdotool", "key", "Escape"])
+            subprocess.run(["xdotool", "windowactivate", "--sync", str(window)],
+                           stderr=subprocess.DEVNULL)
+            subprocess.run(["xdotool", "key", "alt+f", "x"])
+            time.sleep(0.5)
+        if program.poll() is None:
+            raise Failure("File, Exit did not end the program")
+        ended()
+    except Failure as failure:
+        print("FAIL: %s" % failure)
+        print("seed %d; the last events:" % SEED)
+        for event in history[-25:]:
+            print("    %r" % (event,))
+        print("the program's output is in %s" % log.name)
+        if program and program.poll() is None:
+            program.kill()
+        return 1
+    finally:
+        wm.kill()
+        xvfb.kill()
+    print("seed %d: %d events, %d runs of the program, %d unplugs, %d lines sent, %d captured; "
+          "slowest answer %.3f s, most memory %d MiB" % (SEED, EVENTS, worst["runs"], losses,
+          unit.count, worst["captured"], worst["ping"], worst["rss"]))
+    print("1 passed, 0 failed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
