@@ -1,15 +1,14 @@
 #!/usr/bin/python3
-"""A monkey on the real window: the built terminal under Xvfb and openbox, driven by random real
-key presses, clicks, menus, resizes and Alt+C from a seed, while a unit on a pseudo-terminal
-talks, floods, pauses, sends its banner, goes away and comes back. All through it checks that
-the program lives, answers a ping within the limit, shows at most one box per device loss and
-stays within its memory; whenever it ends (File, Exit, from the monkey's own keys, or at the
-end), that the capture files hold only what the unit sent, in order, each line whole.
-
-    monkey.py TERMINAL [SEED [EVENTS]]      (BRENIX_MONKEY_EVENTS sets EVENTS too)
-
-A failure prints the seed and the last events; the same seed plays the same events again.
-"""
+# A monkey on the real window: the built terminal under Xvfb and openbox, driven by random real
+# key presses, clicks, menus, resizes and Alt+C from a seed, while a unit on a pseudo-terminal
+# talks, floods, pauses, sends its banner, goes away and comes back. All through it checks that
+# the program lives, answers a ping within the limit, shows at most one box per device loss and
+# stays within its memory; whenever it ends (File, Exit, from the monkey's own keys, or at the
+# end), that the capture files hold only what the unit sent, in order, each line whole.
+#
+# monkey.py TERMINAL [SEED [EVENTS]]      (BRENIX_MONKEY_EVENTS sets EVENTS too)
+#
+# A failure prints the seed and the last events; the same seed plays the same events again.
 import os
 import pty
 import random
@@ -39,6 +38,7 @@ MODIFIERS = ["", "", "", "", "ctrl+", "alt+", "shift+", "ctrl+alt+"]
 # the port list, Open, Closed, the baud list, Change, Save To File, the check box, the pane.
 CONTROLS = [(36, 29), (88, 14), (91, 32), (160, 29), (372, 14), (372, 35), (22, 72), (200, 208)]
 MENU_BAR = 22
+BYTES = [b for b in range(256) if b not in (10, 13)]
 
 
 class Failure(Exception):
@@ -46,12 +46,12 @@ class Failure(Exception):
 
 
 class Unit:
-    """The unit on a pseudo-terminal linked as the port folder's com1: numbered lines that say
-    what was sent, so that a capture file can be checked against them."""
+    # The unit on a pseudo-terminal linked as the port folder's com1: numbered lines that say
+    # what was sent, so that a capture file can be checked against them.
 
     def __init__(self, link, rng):
         self.link, self.rng, self.master, self.count, self.sent = link, rng, None, 0, {}
-        self.banner_at = -10.0
+        self.banner_at, self.out = -10.0, bytearray()
         self.plug()
 
     def plug(self):
@@ -67,39 +67,43 @@ class Unit:
     def unplug(self):
         os.unlink(self.link)
         os.close(self.master)
-        self.master = None
-
-    def drain(self):
-        """Reads what the terminal typed and answered, so that the line never stops."""
-        while self.master is not None and select.select([self.master], [], [], 0)[0]:
-            try:
-                if not os.read(self.master, 65536):
-                    return
-            except OSError:  # EIO: nobody has the line open
-                return
+        self.master, self.out = None, bytearray()
 
     def send(self, kind):
+        # Queues numbered lines; a flood's lines carry every byte value but CR and LF.
         if self.master is None:
             return
         lines = 1 if kind != "flood" else self.rng.randrange(50, 400)
         if kind == "banner":
             self.banner_at = time.monotonic()
-        data = b""
         for _ in range(lines):
             self.count += 1
-            body = {"line": "READING %d" % self.rng.randrange(1000), "flood": "F" * 60,
-                    "banner": "(C) 1998 BRENIX INDUSTRIES, INC."}[kind]
-            line = "L%07d %s" % (self.count, body)
-            self.sent[self.count] = line
-            data += line.encode() + b"\r\n"
+            body = {"line": b"READING %d" % self.rng.randrange(1000),
+                    "flood": bytes(self.rng.choice(BYTES) for _ in range(60)),
+                    "banner": b"(C) 1998 BRENIX INDUSTRIES, INC."}[kind]
+            line = b"L%07d %s" % (self.count, body)
+            self.sent[self.count] = line.decode("latin-1")
+            self.out += line + b"\r\n"
+
+    def pump(self):
+        # Writes what the line takes now; the rest waits, so that no line is ever cut short.
+        if self.master is None:
+            return
+        while select.select([self.master], [], [], 0)[0]:  # what the terminal typed
+            try:
+                if not os.read(self.master, 65536):
+                    break
+            except OSError:  # EIO: the port is closed, and would drop what waits at its opening
+                return
         try:
-            os.write(self.master, data)
-        except OSError:  # the line is full, or nobody has it open: the bytes are lost
+            if self.out:
+                del self.out[:os.write(self.master, self.out)]
+        except OSError:  # full for now, or nobody has the line open
             pass
 
 
 class Screen:
-    """The X display: the program's window, a ping it must answer, the boxes it shows."""
+    # The X display: the program's window, a ping it must answer, the boxes it shows.
 
     def __init__(self):
         self.d = display.Display()
@@ -115,7 +119,7 @@ class Screen:
         return [int(w) for w in out.split()]
 
     def ping(self, window, limit):
-        """Seconds until the program answers _NET_WM_PING, or None past twice the limit."""
+        # Seconds until the program answers _NET_WM_PING, or None past twice the limit.
         stamp = int(time.time() * 1000) & 0xFFFFFFFF
         target = self.d.create_resource_object("window", window)
         target.send_event(protocol.event.ClientMessage(
@@ -138,9 +142,9 @@ def rss_mb(pid):
 
 
 def check_captures(home, unit):
-    """Every capture file is made of the unit's lines, whole or cut at a switch, and trailers
-    (empty lines); the lines of one file come in the order they were sent. Returns how many
-    whole lines the files hold."""
+    # Every capture file is made of the unit's lines, whole or cut at a switch, and trailers
+    # (empty lines); the lines of one file come in the order they were sent. Returns how many
+    # whole lines the files hold.
     whole = 0
     for folder, _, files in os.walk(home):
         for name in files:
@@ -196,7 +200,7 @@ def main():
         raise Failure("the window did not appear")
 
     def ended():
-        """The program ended: by File, Exit (code 0) its files must hold; otherwise it failed."""
+        # The program ended: by File, Exit (code 0) its files must hold; otherwise it failed.
         worst["captured"] = check_captures(home, unit)
         if program.returncode != 0:
             raise Failure("the program ended with %d" % program.returncode)
@@ -257,7 +261,7 @@ def main():
             event = next_event()
             history.append(event)
             act(event)
-            unit.drain()
+            unit.pump()
             time.sleep(0.01)
             if program.poll() is not None:
                 ended()

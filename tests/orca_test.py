@@ -1,11 +1,10 @@
 #!/usr/bin/env python3
-"""What a blind operator hears: the terminal in a real X session with the GNOME screen reader
-Orca, driven with real key events, against the unit simulator on a pseudo-terminal. Checks what
-Orca says (its debug log records every utterance) for the Tab walk, a line from the unit, the
-command-access handshake and a message box. Orca's whole log is kept in the scratch folder.
-
-Run inside its own D-Bus session: dbus-run-session -- orca_test.py TERMINAL UNIT
-"""
+# What a blind operator hears: the terminal in a real X session with the GNOME screen reader
+# Orca, driven with real key events, against the unit simulator on a pseudo-terminal. Checks what
+# Orca says (its debug log records every utterance) for the Tab walk, a line from the unit, the
+# command-access handshake and a message box. Orca's whole log is kept in the scratch folder.
+#
+# Run inside its own D-Bus session: dbus-run-session -- orca_test.py TERMINAL UNIT
 import datetime
 import os
 import pty
@@ -27,9 +26,9 @@ def now():
 
 
 class Desktop:
-    """Xvfb, the AT-SPI bus, openbox and Orca; said() gives what Orca said between two
-    moments. Orca's debug log goes to a pseudo-terminal, which Python writes line by line, so
-    every utterance is seen as it is made."""
+    # Xvfb, the AT-SPI bus, openbox and Orca; said() gives what Orca said between two
+    # moments. Orca's debug log goes to a pseudo-terminal, which Python writes line by line, so
+    # every utterance is seen as it is made.
 
     def __init__(self, scratch):
         self.procs, self.speech, self.lock = [], [], threading.Lock()
@@ -61,7 +60,7 @@ class Desktop:
         return p
 
     def listen(self, master, scratch):
-        """Keeps Orca's whole log in the scratch folder and its utterances in memory."""
+        # Keeps Orca's whole log in the scratch folder and its utterances in memory.
         with open(os.path.join(scratch, "orca.log"), "wb") as log, os.fdopen(master, "rb") as f:
             try:
                 for line in iter(f.readline, b""):
@@ -74,7 +73,7 @@ class Desktop:
                 pass
 
     def wait_for(self, phrase, seconds):
-        """Waits until Orca says the phrase, or the time is up (the step's checks then fail)."""
+        # Waits until Orca says the phrase, or the time is up (the step's checks then fail).
         since, end = now(), time.monotonic() + seconds
         while time.monotonic() < end and not any(phrase in text for text in self.said(since)):
             time.sleep(0.1)
@@ -100,12 +99,12 @@ class Desktop:
 
 def keys(*names, pause=0.7):
     for name in names:
-        subprocess.run(["xdotool", "key", "--clearmodifiers", name], check=True)
+        subprocess.run(["xdotool", "key", name], check=True)
         time.sleep(pause)
 
 
 def heard_in_order(heard, phrases):
-    """The phrases not found in what was heard, each looked for after the one before."""
+    # The phrases not found in what was heard, each looked for after the one before.
     missing = []
     for phrase in phrases:
         at = heard.find(phrase)

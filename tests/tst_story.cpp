@@ -78,26 +78,6 @@ private slots:
                 body.contains("BRENIX INDUSTRIES, INC.") && body.contains("STATUS"));
         QVERIFY2(captured(fileContents(log)).contains(body), "not a stretch of what was sent");
     }
-
-    // The built program, started as a user would, comes up and ends cleanly when closed.
-    void programStartsAndEnds()
-    {
-        QTemporaryDir home;
-        PortDir ports;
-        Simulator unit({}, ports.path());
-        QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(u"HOME"_s, home.path());
-        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-        program.setProcessEnvironment(env);
-        program.start(QStringLiteral(BRENIX_TERMINAL_PATH));
-        QVERIFY(program.waitForStarted(5000));
-        QVERIFY(!program.waitForFinished(1500)); // up, and staying up
-        program.terminate();                     // closes the window
-        QVERIFY(program.waitForFinished(5000));
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), 0);
-    }
 };
 
 QTEST_MAIN(TestStory)
