@@ -301,8 +301,9 @@ def main():
             program.kill()
         return 1
     finally:
-        wm.kill()
-        xvfb.kill()
+        for p in (wm, xvfb):  # a server killed outright would leave its lock behind
+            p.terminate()
+            p.wait()
     print("seed %d: %d events, %d runs of the program, %d unplugs, %d lines sent, %d captured; "
           "slowest answer %.3f s, most memory %d MiB" % (SEED, EVENTS, worst["runs"], losses,
           unit.count, worst["captured"], worst["ping"], worst["rss"]))

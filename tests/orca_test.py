@@ -88,12 +88,15 @@ class Desktop:
             self.orca.wait(15)
         except subprocess.TimeoutExpired:
             pass
-        for p in reversed(self.procs):
+        for p in reversed(self.procs):  # a server killed outright would leave its lock behind
             try:
+                os.killpg(p.pid, signal.SIGTERM)
+                p.wait(5)
+            except subprocess.TimeoutExpired:
                 os.killpg(p.pid, signal.SIGKILL)
+                p.wait()
             except ProcessLookupError:
                 pass
-            p.wait()
         os.close(self.slave)
 
 
@@ -150,7 +153,7 @@ def run(desktop, scratch, ports, home):
         ("Tab to the check box", ["Tab"], ["Enable Command Access check box not checked",
                                            "Alt+C"], [], 5),
         ("Alt+C", ["alt+c"], ["Terminal text", "Cycle power on the Brenix unit."],
-         ["not checked", "combo box"], 5),
+         ["not checked", "combo box", "File"], 5),
         ("back to the option pair", ["shift+Tab"] * 4, ["Port", "Closed"], [], 5),
         ("Up opens the port, the unit starts", ["Up"],
          ["Open", "selected radio button", "Please wait for unit to initialize."], [], 15),

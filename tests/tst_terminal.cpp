@@ -110,6 +110,8 @@ private slots:
         QCOMPARE(w->lblInfo->Caption(), u"Cycle power on the Brenix unit."_s);
         QCOMPARE(QApplication::focusWidget(), w->txtTerm);
         QCOMPARE(focusMoves.count(), 0);
+        press(Qt::Key_Alt, Qt::AltModifier); // Alt alone does not take the keyboard to the menus
+        QCOMPARE(QApplication::focusWidget(), w->txtTerm);
 
         for (int i = 0; i < 4; ++i) // back to the option group
             press(Qt::Key_Backtab, Qt::ShiftModifier);

@@ -1,5 +1,8 @@
 #include "Appearance.h"
 
+#include <QApplication>
+#include <QProxyStyle>
+
 #include <QStringList>
 
 QFont windowFont(bool bold)
@@ -48,4 +51,24 @@ QIcon programIcon()
     QIcon icon(QStringLiteral(":/pictures/terminal.png"));
     icon.addFile(QStringLiteral(":/pictures/terminal16.png"), QSize(16, 16));
     return icon;
+}
+
+QStyle* menuBarStyle()
+{
+    class NoAltTap : public QProxyStyle {
+    public:
+        int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                      QStyleHintReturn* data) const override
+        {
+            return hint == SH_MenuBar_AltKeyNavigation
+                       ? 0
+                       : QProxyStyle::styleHint(hint, option, widget, data);
+        }
+    };
+    static NoAltTap* style = [] {
+        auto* s = new NoAltTap;
+        s->setParent(qApp);
+        return s;
+    }();
+    return style;
 }

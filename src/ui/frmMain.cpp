@@ -115,6 +115,7 @@ void frmMain::closeEvent(QCloseEvent* event)
 
 void frmMain::buildMenus()
 {
+    menuBar()->setStyle(menuBarStyle());
     mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
     mnuChangeSave = mnuFile->addAction(QStringLiteral("&Change Save Path"));
     mnuSave = mnuFile->addAction(QStringLiteral("&Save To File"));

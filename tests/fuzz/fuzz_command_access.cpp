@@ -37,8 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             continue;
         // A completed line: the banner (events 2-9, with text around it) or a line of
         // (event % 13) characters, empty included.
-        const QString line = event < 10 ? QStringLiteral("x BRENIX INDUSTRIES, INC.").left(event + 20)
-                                        : QString(event % 13, QLatin1Char('s'));
+        const QString line = event < 10
+                                 ? QStringLiteral("x BRENIX INDUSTRIES, INC.").left(event + 20)
+                                 : QString(event % 13, QLatin1Char('s'));
         record.record(line);
         if (answered)
             recorded.push_back(line.size());

@@ -27,8 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const QStringList names = fileNameCandidates(base);
     FUZZ_CHECK(names.size() == (base == QLatin1String("Text") ? 99 : 100));
-    FUZZ_CHECK(QSet<QString>(names.begin(), names.end()).size() == names.size() ||
-               base.isEmpty() || base.back().isDigit());
+    FUZZ_CHECK(QSet<QString>(names.begin(), names.end()).size() == names.size() || base.isEmpty() ||
+               base.back().isDigit());
     for (qsizetype i = 0; i < names.size(); ++i) {
         const QString& name = names[i];
         FUZZ_CHECK(name.startsWith(base) && name.endsWith(QLatin1String(".txt")));

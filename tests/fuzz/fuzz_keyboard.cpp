@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (qsizetype i = 0; i < text.size(); ++i) {
         const int b = CodePage::toByte(text[i]);
         FUZZ_CHECK(b >= -1 && b <= 255);
-        FUZZ_CHECK(b < 0 ? bytes[i] == '?' : CodePage::toChar(static_cast<unsigned char>(b)) == text[i]);
+        FUZZ_CHECK(b < 0 ? bytes[i] == '?'
+                         : CodePage::toChar(static_cast<unsigned char>(b)) == text[i]);
     }
 
     const int key = text.isEmpty() ? 0 : text[0].unicode();

@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QStringList lines;
     qsizetype from = 0;
     for (size_t i = 0; i <= cuts; ++i) {
-        const qsizetype to = i == cuts ? bytes.size() : std::max(from, qsizetype(data[1 + i]) % (bytes.size() + 1));
+        const qsizetype to =
+            i == cuts ? bytes.size() : std::max(from, qsizetype(data[1 + i]) % (bytes.size() + 1));
         text += chunked.take(bytes.mid(from, to - from), [&](const QString& l) { lines << l; });
         from = to;
     }
