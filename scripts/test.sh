@@ -11,4 +11,4 @@ ctest --test-dir build --output-on-failure -j2
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DBRENIX_FUZZ=ON -DBRENIX_WERROR="${BRENIX_WERROR:-OFF}"
 cmake --build build-fuzz -j2
-ctest --test-dir build-fuzz --output-on-failure -L fuzz
+ctest --test-dir build-fuzz --output-on-failure -j2 -L fuzz
