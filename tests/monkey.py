@@ -21,6 +21,7 @@ import time
 import tty
 
 from Xlib import X, display, protocol
+from xsession import start_xvfb
 
 TERMINAL = sys.argv[1]
 SEED = int(sys.argv[2]) if len(sys.argv) > 2 else random.randrange(1 << 30)
@@ -170,11 +171,7 @@ def main():
     home, ports = os.path.join(scratch, "home"), os.path.join(scratch, "ports")
     os.makedirs(os.path.join(home, "Desktop"))
     os.makedirs(ports)
-    read, write = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
-                             "-nolisten", "tcp"], pass_fds=(write,), stderr=subprocess.DEVNULL)
-    os.close(write)
-    os.environ["DISPLAY"] = ":" + os.read(read, 16).decode().strip()
+    xvfb = start_xvfb("1024x768x24")
     wm = subprocess.Popen(["openbox"], stderr=subprocess.DEVNULL)
     unit = Unit(os.path.join(ports, "com1"), rng)
     screen = Screen()

@@ -17,6 +17,8 @@ import threading
 import time
 import tty
 
+from xsession import start_xvfb
+
 TERMINAL, UNIT = sys.argv[1:3]
 SPEECH = re.compile(r"^(\d\d:\d\d:\d\d\.\d+) - SPEECH OUTPUT: '(.*)'\s*[\[{]")
 
@@ -32,12 +34,7 @@ class Desktop:
 
     def __init__(self, scratch):
         self.procs, self.speech, self.lock = [], [], threading.Lock()
-        read, write = os.pipe()
-        self.start(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24",
-                    "-nolisten", "tcp"], pass_fds=(write,))
-        os.close(write)
-        os.environ["DISPLAY"] = ":" + os.read(read, 16).decode().strip()
-        os.close(read)
+        self.procs.append(start_xvfb())
         self.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
         self.start(["openbox"])
         master, slave = pty.openpty()
