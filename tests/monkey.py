@@ -131,17 +131,18 @@ class Screen:
         self.d.flush()
         start = time.monotonic()
         while time.monotonic() - start < 2 * limit:
-            if not self.d.pending_events() and not select.select([self.d], [], [], 0.05)[0]:
-                continue
-            e = self.d.next_event()
-            if e.type == X.ClientMessage and list(e.data[1][:2]) == [self.ping_atom, stamp]:
-                return time.monotonic() - start
+            select.select([self.d], [], [], 0.05)
+            while self.d.pending_events():  # never waits for an event that may not come
+                e = self.d.next_event()
+                if e.type == X.ClientMessage and list(e.data[1][:2]) == [self.ping_atom, stamp]:
+                    return time.monotonic() - start
         return None
 
 
 def rss_mb(pid):
     with open("/proc/%d/status" % pid) as f:
-        return int(re.search(r"VmRSS:\s+(\d+)", f.read()).group(1)) // 1024
+        found = re.search(r"VmRSS:\s+(\d+)", f.read())  # none once it has ended
+        return int(found.group(1)) // 1024 if found else 0
 
 
 def check_captures(home, unit):
@@ -271,12 +272,14 @@ def main():
             if program.poll() is not None:
                 ended()
                 start()
-            if n % 10 == 0:
+            if n % 10 == 0 and program.poll() is None:  # one that just ended is seen above
                 # Answering a banner blocks the window for 1.25 s by design.
                 limit = PING_LIMIT + (1.25 if time.monotonic() - unit.banner_at < 3 else 0)
                 answered = screen.ping(window, limit)
                 if answered is None or answered > limit:  # a blip of a loaded machine passes,
                     again = screen.ping(window, limit)    # a window that stays late does not
+                    if program.poll() is not None:  # it ended meanwhile: seen at the next event
+                        continue
                     if again is None or again > limit:
                         raise Failure("the window did not answer within %.2f s" % limit)
                     answered = answered or 2 * limit
