@@ -36,6 +36,37 @@ private slots:
                  qPrintable(u"%1 events"_s.arg(events.count())));
     }
 
+    // A burst that waits in the system is taken by the event that finds it, whole, not one
+    // delivery of the system per event; a flood is taken in events of a bounded size.
+    void ptyBurstTakenAtOnce_data()
+    {
+        QTest::addColumn<int>("bytes");
+        QTest::addColumn<int>("mostEvents");
+        QTest::newRow("burst") << 16000 << 2;
+        QTest::newRow("flood") << 4 * 1024 * 1024 << 4 * 1024 * 1024 / 4095 / 4;
+    }
+    void ptyBurstTakenAtOnce()
+    {
+        QFETCH(int, bytes);
+        QFETCH(int, mostEvents);
+        PtyWindow w;
+        const QString path = w.captureTo(u"burst.txt"_s);
+        w->optStatus->setValue(0, true);
+        w->btnSave->click();
+        qint64 most = 0, taken = 0; // what each event wrote to the capture file
+        QObject::connect(w->MSComm1, &MSComm::OnComm, [&] {
+            const qint64 size = QFileInfo(path).size();
+            most = qMax(most, size - taken);
+            taken = size;
+        });
+        QSignalSpy events(w->MSComm1, &MSComm::OnComm);
+        std::thread writer([&] { w.unit->send(QByteArray(bytes, 'b')); });
+        QTRY_COMPARE_WITH_TIMEOUT(taken, qint64(bytes), 20000);
+        writer.join();
+        QVERIFY2(events.count() <= mostEvents, qPrintable(QString::number(events.count())));
+        QVERIFY2(most <= MSComm::kMostWaitingBytes, qPrintable(QString::number(most)));
+    }
+
     void eventAllowance()
     {
         OpenFakeWindow w;

@@ -54,10 +54,11 @@ void MSComm::setPortOpen(bool open)
     m_device->open(portDevicePath(m_commPort), m_settings);
 }
 
-int MSComm::InBufferCount() const
+int MSComm::InBufferCount()
 {
     if (!PortOpen())
         throw RuntimeError(Err::PortNotOpen);
+    m_device->pull(kMostWaitingBytes);
     return int(qMin<qint64>(m_device->bytesAvailable(), std::numeric_limits<int>::max()));
 }
 

@@ -31,7 +31,10 @@ public:
     bool PortOpen() const { return m_device->isOpen(); }
     // Opens with CommPort and Settings (8002, 8005, 8015) or closes.
     void setPortOpen(bool open);
-    int InBufferCount() const;
+    // The bytes waiting: in the program, and what the system holds for the line now, up to
+    // kMostWaitingBytes in all, so that one receive event never takes megabytes.
+    int InBufferCount();
+    static constexpr qint64 kMostWaitingBytes = 64 * 1024;
     int InputLen() const { return m_inputLen; }
     void setInputLen(int length);
     // Removes up to InputLen waiting bytes (all of them when 0) and returns them unchanged.

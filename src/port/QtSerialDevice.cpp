@@ -41,12 +41,14 @@ void QtSerialDevice::open(const QString& path, const PortSettings& settings)
     }
     // What arrived while the port was closed is not this session's data.
     m_port.clear(QSerialPort::Input);
+    m_pulled.clear();
 }
 
 void QtSerialDevice::close()
 {
     m_holdEnd.stop();
     m_held = nullptr; // closing removes it
+    m_pulled.clear();
     if (m_port.isOpen())
         m_port.close();
 }
@@ -73,24 +75,39 @@ void QtSerialDevice::apply(const PortSettings& s)
 
 QByteArray QtSerialDevice::read(qint64 maxBytes)
 {
-    QByteArray data(maxBytes, Qt::Uninitialized);
-    const qint64 n = m_port.read(data.data(), maxBytes);
+    QByteArray data;
+    if (maxBytes >= m_pulled.size()) {
+        data = std::exchange(m_pulled, QByteArray());
+    } else {
+        data = m_pulled.left(maxBytes);
+        m_pulled.remove(0, maxBytes);
+    }
+    const qint64 rest = qMin(maxBytes - data.size(), m_port.bytesAvailable());
+    if (rest <= 0)
+        return data;
+    const qsizetype from = data.size();
+    data.resize(from + rest);
+    const qint64 n = m_port.read(data.data() + from, rest);
     if (n < 0)
         throw serialError(SerialOp::Read, m_port.error(), m_port.errorString());
-    data.truncate(n);
+    data.truncate(from + n);
     return data;
+}
+
+QSocketNotifier* QtSerialDevice::readNotifier() const
+{
+    // One of an earlier opening may wait for deletion: the enabled one is the port's.
+    for (QSocketNotifier* notifier : m_port.findChildren<QSocketNotifier*>()) {
+        if (notifier->type() == QSocketNotifier::Read && notifier->isEnabled())
+            return notifier;
+    }
+    return nullptr;
 }
 
 void QtSerialDevice::holdReads(int ms)
 {
     if (!m_held) {
-        // The port's enabled read notifier (one of an earlier opening may wait for deletion).
-        for (QSocketNotifier* notifier : m_port.findChildren<QSocketNotifier*>()) {
-            if (notifier->type() == QSocketNotifier::Read && notifier->isEnabled()) {
-                m_held = notifier;
-                break;
-            }
-        }
+        m_held = readNotifier();
         if (!m_held)
             return;
         m_held->setEnabled(false);
@@ -121,7 +138,7 @@ void QtSerialDevice::onError(QSerialPort::SerialPortError error)
         error != QSerialPort::ResourceError)
         return;
     // Let the window take what arrived before the loss.
-    if (m_port.bytesAvailable() > 0)
+    if (bytesAvailable() > 0)
         emit losing();
     if (m_port.isOpen())
         m_port.close();

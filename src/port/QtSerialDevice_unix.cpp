@@ -48,3 +48,36 @@ void QtSerialDevice::write(const QByteArray& bytes)
     }
 }
 
+
+void QtSerialDevice::pull(qint64 upTo)
+{
+    // QSerialPort reads one delivery of the system per wake-up of the event loop (a
+    // pseudo-terminal delivers 4 KiB at a time), so a fast line would cost a pass of the loop per
+    // 4 KiB. What the system holds now is read here at once, in pieces, until `upTo` bytes
+    // wait. Nothing is read while reads are held.
+    if (m_held || bytesAvailable() >= upTo)
+        return;
+    QSocketNotifier* notifier = readNotifier();
+    if (!notifier)
+        return; // QSerialPort's buffer is full, or the port is going
+    const int fd = m_port.handle();
+    QByteArray fresh;
+    while (bytesAvailable() + fresh.size() < upTo) {
+        const qsizetype from = fresh.size();
+        const qint64 want = qMin<qint64>(upTo - bytesAvailable() - from, kPullPieceBytes);
+        fresh.resize(from + want);
+        const ssize_t n = ::read(fd, fresh.data() + from, size_t(want));
+        fresh.truncate(from + qMax<ssize_t>(n, 0));
+        if (n <= 0 && !(n < 0 && errno == EINTR))
+            break; // the system holds no more now; an error is QSerialPort's to find and report
+    }
+    if (fresh.isEmpty())
+        return;
+    // What QSerialPort has read comes first.
+    m_pulled += read(m_port.bytesAvailable() + m_pulled.size());
+    m_pulled += fresh;
+    // QSerialPort takes a read that finds nothing for a lost device: switching its notifier off
+    // and on drops any wake-up already seen for what was read here.
+    notifier->setEnabled(false);
+    notifier->setEnabled(true);
+}

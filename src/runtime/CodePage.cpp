@@ -44,6 +44,11 @@ QByteArray toBytes(const QString& text)
     QByteArray out(text.size(), Qt::Uninitialized);
     char* p = out.data();
     for (QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) { // most text: no search (a flood's capture)
+            *p++ = static_cast<char>(u);
+            continue;
+        }
         const int b = toByte(ch);
         *p++ = static_cast<char>(b < 0 ? '?' : b);
     }
