@@ -66,7 +66,7 @@ class TextBox : public QPlainTextEdit {
     Q_OBJECT
 public:
     static constexpr int kQuietMs = 100;
-    static constexpr int kPassMs = 50;
+    static constexpr int kPassMs = 80;
     static constexpr int kLongPassMs = 100;
     static constexpr qsizetype kLongText = 65536; // characters
     explicit TextBox(QWidget* parent = nullptr);
