@@ -88,9 +88,9 @@ QByteArray QtSerialDevice::read(qint64 maxBytes)
     const qsizetype from = data.size();
     data.resize(from + rest);
     const qint64 n = m_port.read(data.data() + from, rest);
-    if (n < 0)
+    if (n < 0 && from == 0)
         throw serialError(SerialOp::Read, m_port.error(), m_port.errorString());
-    data.truncate(from + n);
+    data.truncate(from + qMax<qint64>(n, 0)); // what was taken before a failure is kept
     return data;
 }
 

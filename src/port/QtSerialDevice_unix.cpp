@@ -48,7 +48,6 @@ void QtSerialDevice::write(const QByteArray& bytes)
     }
 }
 
-
 void QtSerialDevice::pull(qint64 upTo)
 {
     // QSerialPort reads one delivery of the system per wake-up of the event loop (a
@@ -74,7 +73,11 @@ void QtSerialDevice::pull(qint64 upTo)
     if (fresh.isEmpty())
         return;
     // What QSerialPort has read comes first.
-    m_pulled += read(m_port.bytesAvailable() + m_pulled.size());
+    if (const qint64 buffered = m_port.bytesAvailable(); buffered > 0) {
+        const qsizetype from = m_pulled.size();
+        m_pulled.resize(from + buffered);
+        m_pulled.truncate(from + qMax<qint64>(m_port.read(m_pulled.data() + from, buffered), 0));
+    }
     m_pulled += fresh;
     // QSerialPort takes a read that finds nothing for a lost device: switching its notifier off
     // and on drops any wake-up already seen for what was read here.

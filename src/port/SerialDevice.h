@@ -35,11 +35,11 @@ public:
     // that they are taken in one event. releaseReads() ends the wait early and takes what waits
     // at once. A device that cannot wait ignores both.
     virtual void holdReads(int ms) { Q_UNUSED(ms); }
+    virtual void releaseReads() {}
     // Takes what the operating system holds for the line into the program, until `upTo` bytes
     // wait or the system has no more (not while reads are held). A device whose bytes all wait
     // in the program already ignores it.
     virtual void pull(qint64 upTo) { Q_UNUSED(upTo); }
-    virtual void releaseReads() {}
 signals:
     // New bytes are waiting.
     void readyRead();
