@@ -43,10 +43,18 @@ class Desktop:
         self.reader.start()
         prefs = os.path.join(scratch, "orca-prefs")
         os.makedirs(prefs)
-        self.orca = self.start(["orca", "--replace", "--debug-file", os.ttyname(slave), "-u",
-                                prefs])
         self.slave = slave  # held open, so that the log never ends while Orca reopens it
-        self.wait_for("Screen reader on", 30)
+        # Orca now and then comes up mute (seen once in a CI run: not a word in three minutes);
+        # one that has not said it is on is started again.
+        for _ in range(3):
+            since = now()
+            self.orca = self.start(["orca", "--replace", "--debug-file", os.ttyname(slave),
+                                    "-u", prefs])
+            self.wait_for("Screen reader on", 30)
+            if any("Screen reader on" in text for text in self.said(since)):
+                break
+            self.end(self.orca)
+            self.procs.remove(self.orca)
 
     def start(self, argv, **kw):
         # Each in a process group of its own, which stop() ends whole (the AT-SPI bus launcher
@@ -86,15 +94,19 @@ class Desktop:
         except subprocess.TimeoutExpired:
             pass
         for p in reversed(self.procs):  # a server killed outright would leave its lock behind
-            try:
-                os.killpg(p.pid, signal.SIGTERM)
-                p.wait(5)
-            except subprocess.TimeoutExpired:
-                os.killpg(p.pid, signal.SIGKILL)
-                p.wait()
-            except ProcessLookupError:
-                pass
+            self.end(p)
         os.close(self.slave)
+
+    @staticmethod
+    def end(p):
+        try:
+            os.killpg(p.pid, signal.SIGTERM)
+            p.wait(5)
+        except subprocess.TimeoutExpired:
+            os.killpg(p.pid, signal.SIGKILL)
+            p.wait()
+        except ProcessLookupError:
+            pass
 
 
 def keys(*names, pause=0.7):
