@@ -156,12 +156,12 @@ measure_flood() {
   c1=$(cpu_ns "$1")
   read -r f_mbs f_cpu <<<"$(per_mib "$(flood_secs)" $((c1 - c0)))"
 }
-# Resident MiB of process $1 after each of two 8 MiB floods; the unit was started with
-# --flood 8 MiB and the port is open.
-two_floods() {
+# Resident MiB of process $1 after each of $2 8 MiB floods (default two), in `mem`; the unit
+# was started with --flood 8 MiB and the port is open.
+floods() {
   local i
   mem=()
-  for i in 1 2; do
+  for i in $(seq "${2:-2}"); do
     [ "$i" -gt 1 ] && kill -USR1 "$unit"
     wait_line "$work/unit.log" 'flood:' "$i"
     settle "$1"
@@ -191,13 +191,8 @@ start_unit --flood $((8 * 1024 * 1024)) --interval 3600000
 start_terminal
 sleep 0.5
 open_port
-rss=()
-for i in $(seq "$FLOODS"); do
-  [ "$i" -gt 1 ] && kill -USR1 "$unit"
-  wait_line "$work/unit.log" 'flood:' "$i"
-  settle "$term"
-  rss+=("$(rss_mib "$term")")
-done
+floods "$term" "$FLOODS"
+rss=("${mem[@]}")
 stop_terminal
 
 # CPU share of a process and of the X server over SECS seconds.
@@ -266,7 +261,7 @@ p_on_mbs=$f_mbs p_on_cpu=$f_cpu
 p_lost=$(lost_extra raw "$work/sent.bin" "$work/picocom.log")
 start_unit --flood $((8 * 1024 * 1024)) --interval 3600000
 picocom_run ""
-two_floods "$pico"
+floods "$pico"
 p_mem=("${mem[@]}")
 picocom_stop
 start_unit --baud 38400 --pace 3840 --interval 5
@@ -298,7 +293,7 @@ cutecom_stop
 start_unit --flood $((8 * 1024 * 1024)) --interval 3600000
 cutecom_start
 cutecom_open
-two_floods "$cute"
+floods "$cute"
 c_mem=("${mem[@]}")
 cutecom_stop
 start_unit --baud 38400 --pace 3840 --interval 5

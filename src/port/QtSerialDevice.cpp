@@ -75,23 +75,17 @@ void QtSerialDevice::apply(const PortSettings& s)
 
 QByteArray QtSerialDevice::read(qint64 maxBytes)
 {
-    QByteArray data;
-    if (maxBytes >= m_pulled.size()) {
-        data = std::exchange(m_pulled, QByteArray());
-    } else {
-        data = m_pulled.left(maxBytes);
-        m_pulled.remove(0, maxBytes);
-    }
-    const qint64 rest = qMin(maxBytes - data.size(), m_port.bytesAvailable());
+    // What pull() took from the system comes before anything QSerialPort has read since.
+    const qsizetype taken = qMin<qint64>(maxBytes, m_pulled.size());
+    QByteArray data = m_pulled.first(taken);
+    m_pulled = m_pulled.sliced(taken);
+    const qint64 rest = qMin(maxBytes - taken, m_port.bytesAvailable());
     if (rest <= 0)
         return data;
-    const qsizetype from = data.size();
-    data.resize(from + rest);
-    const qint64 n = m_port.read(data.data() + from, rest);
-    if (n < 0 && from == 0)
+    const QByteArray more = m_port.read(rest);
+    if (more.isEmpty() && data.isEmpty())
         throw serialError(SerialOp::Read, m_port.error(), m_port.errorString());
-    data.truncate(from + qMax<qint64>(n, 0)); // what was taken before a failure is kept
-    return data;
+    return data + more; // what was taken before a failure is kept
 }
 
 QSocketNotifier* QtSerialDevice::readNotifier() const

@@ -60,24 +60,19 @@ void QtSerialDevice::pull(qint64 upTo)
     if (!notifier)
         return; // QSerialPort's buffer is full, or the port is going
     const int fd = m_port.handle();
+    const qint64 room = upTo - bytesAvailable();
     QByteArray fresh;
-    while (bytesAvailable() + fresh.size() < upTo) {
+    while (fresh.size() < room) {
         const qsizetype from = fresh.size();
-        const qint64 want = qMin<qint64>(upTo - bytesAvailable() - from, kPullPieceBytes);
-        fresh.resize(from + want);
-        const ssize_t n = ::read(fd, fresh.data() + from, size_t(want));
+        fresh.resize(from + qMin<qint64>(room - from, kPullPieceBytes));
+        const ssize_t n = ::read(fd, fresh.data() + from, size_t(fresh.size() - from));
         fresh.truncate(from + qMax<ssize_t>(n, 0));
         if (n <= 0 && !(n < 0 && errno == EINTR))
             break; // the system holds no more now; an error is QSerialPort's to find and report
     }
     if (fresh.isEmpty())
         return;
-    // What QSerialPort has read comes first.
-    if (const qint64 buffered = m_port.bytesAvailable(); buffered > 0) {
-        const qsizetype from = m_pulled.size();
-        m_pulled.resize(from + buffered);
-        m_pulled.truncate(from + qMax<qint64>(m_port.read(m_pulled.data() + from, buffered), 0));
-    }
+    m_pulled += m_port.read(m_port.bytesAvailable()); // what QSerialPort has read comes first
     m_pulled += fresh;
     // QSerialPort takes a read that finds nothing for a lost device: switching its notifier off
     // and on drops any wake-up already seen for what was read here.
