@@ -144,7 +144,7 @@ private slots:
     }
 
     // The allowance of the period is used up when the device goes: what it had sent is still
-    // shown and captured.
+    // shown and captured, one message says so, and the program then rests.
     void deviceLostWithAllowanceUsedUp()
     {
         PtyWindow w;
@@ -163,9 +163,17 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(w.prompter.messages.size(), 1, 5000);
         // Closed, with the clock stopped, already while the box is up.
         QCOMPARE(w.prompter.statesAtMessages, QStringList{kClosedState});
+        QCOMPARE(w.prompter.messages.first().text,
+                 u"An error has occurred while reading comm port 1.\r\n"
+                 "Please select a different port or correct the port error."_s);
         QCOMPARE(w->txtTerm->Text().toLatin1(), sent);
         QCOMPARE(fileContents(capture), sent);
         QVERIFY(Globals::intEventCount <= 301);
+        // Nothing goes on working on the lost device.
+        const double cpu = cpuSeconds();
+        QTest::qWait(1000);
+        QVERIFY2(cpuSeconds() - cpu < 0.3, qPrintable(QString::number(cpuSeconds() - cpu)));
+        QCOMPARE(w.prompter.messages.size(), 1);
     }
 };
 
