@@ -130,20 +130,6 @@ private slots:
         QVERIFY(w->txtTerm->Text().endsWith(u"\r\nend"_s));
     }
 
-    void textKeptWhenStepsFail()
-    {
-        OpenFakeWindow w;
-        if (!QFile::exists(u"/dev/full"_s))
-            QSKIP("no /dev/full here");
-        w.startCapture(u"/dev/full"_s);
-        w.receive("kept\r");
-        QCOMPARE(w->txtTerm->Text(), u"kept\r\n"_s);
-        QCOMPARE(w.panel(u"Status"_s), u"Input: Saving to file"_s);
-        w.fake->failReadWith = Err::ReadFailed;
-        w.receive("lost");
-        QCOMPARE(w->txtTerm->Text(), u"kept\r\n"_s);
-    }
-
     // What came while the port was closed is dropped when it opens.
     void ptyOpeningDropsWhatCameWhileClosed()
     {
