@@ -37,6 +37,18 @@
 #include <vector>
 
 namespace {
+// Resident memory of this process in KiB, 0 when it cannot be read.
+long residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    return 0;
+}
+
 double threadCpu()
 {
     timespec t{};

@@ -71,12 +71,10 @@ private slots:
         };
         const FreeNameRow rows[] = {
             {"empty", "Text", {}, {}, "Text1.txt"},
-            {"gap after two", "Text", numbered(2), {}, "Text3.txt"},
             {"gap filled first", "Text", {"Text2.txt"}, {}, "Text1.txt"},
             {"Text.txt ignored", "Text", {"Text.txt"}, {}, "Text1.txt"},
             {"folder is no file", "Text", {}, {"Text1.txt"}, "Text1.txt"},
             {"base taken", "data", {"data.txt"}, {}, "data1.txt"},
-            {"no padding", "Text", numbered(9), {}, "Text10.txt"},
             {"the last number", "Text", numbered(98), {}, "Text99.txt"},
         };
         addRows(rows);
@@ -221,20 +219,18 @@ private slots:
     void saveDialogAddsExtension()
     {
         QTemporaryDir dir;
-        setPrompter(nullptr); // the real dialogs
-        QString typed = dir.filePath(u"notes"_s);
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
             auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog || !dialog->isVisible())
-                return;
-            poll.stop();
-            dialog->findChild<QLineEdit*>(u"fileNameEdit"_s)->setText(typed);
-            QMetaObject::invokeMethod(dialog, "accept");
+            if (dialog && dialog->isVisible()) {
+                poll.stop();
+                dialog->findChild<QLineEdit*>(u"fileNameEdit"_s)->setText(dir.filePath(u"notes"_s));
+                QMetaObject::invokeMethod(dialog, "accept");
+            }
         });
         poll.start(5);
-        const auto chosen = prompter().saveFile({u"Save File As"_s, dir.filePath(u"Text1.txt"_s),
-                                                 u"Text files (*.txt)|*.txt"_s, 1, u".txt"_s});
+        const auto chosen = QtPrompter().saveFile({u"Save File As"_s, dir.filePath(u"Text1.txt"_s),
+                                                   u"Text files (*.txt)|*.txt"_s, 1, u".txt"_s});
         QCOMPARE(chosen.value_or(QString()), dir.filePath(u"notes.txt"_s));
     }
 };

@@ -2,10 +2,42 @@
 // real file system, and the unit simulator as a separate process on port 16.
 
 #include "FileExistsAnswers.h"
-#include "Simulator.h"
 #include "TestWindow.h"
 
 #include <QRegularExpression>
+
+#include <csignal>
+
+namespace {
+// The unit simulator as a separate process on port 16 of a port folder, with what it says on
+// its console.
+class Simulator {
+public:
+    Simulator(const QStringList& options, const QString& folder)
+    {
+        m_process.start(QStringLiteral(BRENIX_UNIT_PATH),
+                        QStringList{folder + QStringLiteral("/com16")} + options);
+        m_process.waitForReadyRead(5000);
+    }
+    ~Simulator()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(3000);
+    }
+    // Everything the simulator said on its console so far.
+    QString console()
+    {
+        m_process.waitForReadyRead(10);
+        m_said += QString::fromLocal8Bit(m_process.readAllStandardOutput());
+        return m_said;
+    }
+    void signal(int number) { ::kill(pid_t(m_process.processId()), number); }
+
+private:
+    QProcess m_process;
+    QString m_said;
+};
+} // namespace
 
 class TestStory : public QObject {
     Q_OBJECT

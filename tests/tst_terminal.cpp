@@ -53,7 +53,6 @@ private slots:
              ""},
             {"space on the check box, port closed", false, "chkCommand", Qt::Key_Space, " ", none,
              "", ""},
-            {"space in the pane, port closed", false, "txtTerm", Qt::Key_Space, " ", none, "", " "},
         };
         addRows(rows);
     }

@@ -26,16 +26,11 @@ PtyUnit::PtyUnit()
     fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
 }
 
-PtyUnit::~PtyUnit()
-{
-    hangUp();
-}
-
 void PtyUnit::send(const QByteArray& bytes)
 {
     const char* p = bytes.constData();
     qsizetype left = bytes.size();
-    while (left > 0 && m_master >= 0) {
+    while (left > 0) {
         const ssize_t n = ::write(m_master, p, size_t(left));
         if (n < 0) {
             if (errno != EAGAIN && errno != EINTR)
@@ -54,7 +49,7 @@ QByteArray PtyUnit::receive(int atLeast, int timeoutMs)
     QByteArray out;
     QElapsedTimer timer;
     timer.start();
-    while (m_master >= 0 && out.size() < atLeast && timer.elapsed() < timeoutMs) {
+    while (out.size() < atLeast && timer.elapsed() < timeoutMs) {
         struct pollfd pfd = {m_master, POLLIN, 0};
         if (::poll(&pfd, 1, 10) > 0 && (pfd.revents & POLLIN)) {
             char buf[4096];
@@ -76,7 +71,7 @@ int PtyUnit::waiting() const
 int PtyUnit::baudRate() const
 {
     struct termios t {};
-    if (m_slave < 0 || tcgetattr(m_slave, &t) != 0)
+    if (tcgetattr(m_slave, &t) != 0)
         return -1;
     const std::pair<speed_t, int> speeds[] = {{B1200, 1200}, {B2400, 2400},   {B4800, 4800},
                                               {B9600, 9600}, {B19200, 19200}, {B38400, 38400}};
@@ -86,13 +81,10 @@ int PtyUnit::baudRate() const
     return 0;
 }
 
-void PtyUnit::hangUp()
+PtyUnit::~PtyUnit()
 {
-    if (m_slave >= 0)
-        ::close(m_slave);
-    if (m_master >= 0)
-        ::close(m_master);
-    m_slave = m_master = -1;
+    ::close(m_slave);
+    ::close(m_master);
 }
 
 PortDir::PortDir() : m_previous(qgetenv("BRENIX_PORT_DIR"))

@@ -22,12 +22,10 @@ public:
     int waiting() const;
     // The speed the program set on the line.
     int baudRate() const;
-    // Hangs up: the program's side sees the device go away.
-    void hangUp();
 
 private:
     int m_master = -1;
-    int m_slave = -1; // kept open so that the line stays up until hangUp()
+    int m_slave = -1; // kept open so that the line stays up until the unit goes
     QString m_slavePath;
 };
 
