@@ -90,7 +90,6 @@ private slots:
         const CutRow rows[] = {
             {"cut ends before CR", "ab\r\ncd", "", 2, "\r\ncd"},
             {"cut ends between CR and LF", "ab\r\ncd", "", 3, "cd"},
-            {"cut ends after LF", "ab\r\ncd", "", 4, "cd"},
             {"trim chunk between CR and LF", QString(1499, u'x') + "\r\n" + QString(2600, u'y'), "",
              1500, QString(2600, u'y')},
             {"collected: cut in the laid-out text", "ab\r\ncd", "ef\r\n", 3, "cdef\r\n"},

@@ -52,7 +52,6 @@ private slots:
                                     u"An error has occurred while opening comm port 1.\r\n"_s);
         const FailureRow rows[] = {
             {"open, settings refused", "open", "8015", opening, false},
-            {"open, read failure", "open", "8020", opening, false},
             {"open, no device", "open", "missing", opening, false},
             {"open, held elsewhere", "open", "busy", opening, false},
             {"close fails", "close", "close",
