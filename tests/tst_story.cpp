@@ -75,6 +75,12 @@ private slots:
         QVERIFY(!w->chkCommand->isEnabled());
         unit.signal(SIGUSR1);
         QTRY_VERIFY_WITH_TIMEOUT(unit.console().contains("command access granted"_L1), 5000);
+        // The two spaces leave 1000 ms after the banner line arrives, and 250 ms apart.
+        const auto times = QRegularExpression(u"first space (\\d+) ms .* second (\\d+) ms"_s)
+                               .match(unit.console());
+        const int first = times.captured(1).toInt(), gap = times.captured(2).toInt();
+        QVERIFY2(first >= 1000 && first <= 1030 && gap >= 230 && gap <= 270,
+                 qPrintable(times.captured()));
         QTRY_VERIFY_WITH_TIMEOUT(w->chkCommand->isEnabled(), 20000);
         QCOMPARE(w->lblInfo->Caption(), QString());
         QVERIFY(w->txtTerm->Text().contains("STATUS"_L1));

@@ -242,28 +242,6 @@ private slots:
         w.receive(kBanner);
         QCOMPARE(w.fake->written, QByteArray(6, ' '));
     }
-
-    // The two spaces leave 1000 ms after the banner line arrives, and 250 ms apart.
-    void handshakeTimingOnPty()
-    {
-        ShownPtyWindow w;
-        w.open();
-        w->chkCommand->click();
-        QElapsedTimer sent;
-        sent.start();
-        QList<qint64> arrivals; // ms after the banner was sent
-        std::thread reader([&] {
-            for (int i = 0; i < 2 && w.unit->receive(1, 5000).size() == 1; ++i)
-                arrivals << sent.elapsed();
-        });
-        w.unit->send(kBanner);
-        QTRY_VERIFY_WITH_TIMEOUT(w->txtTerm->Length() > 0, 5000);
-        reader.join();
-        QCOMPARE(arrivals.size(), 2);
-        const qint64 first = arrivals[0], gap = arrivals[1] - arrivals[0];
-        QVERIFY2(first >= 1000 && first <= 1020, qPrintable(QString::number(first)));
-        QVERIFY2(gap >= 230 && gap <= 270, qPrintable(QString::number(gap)));
-    }
 };
 
 QTEST_MAIN(TestTerminal)

@@ -318,7 +318,10 @@ void Unit::received(const char* bytes, ssize_t n, Clock::time_point now)
             refuse(gap < 200 ? "too early" : "too late", now);
             return;
         }
-        say("command access granted");
+        say("command access granted: first space %lld ms after the banner, second %lld ms later",
+            static_cast<long long>(
+                std::chrono::duration_cast<Ms>(m_firstSpace - m_bannerSent).count()),
+            static_cast<long long>(gap));
         m_state = State::Initialising;
         m_stateSince = now;
         m_nextLine = now;
