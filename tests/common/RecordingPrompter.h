@@ -13,11 +13,21 @@ public:
     QList<std::optional<QFont>> fontAnswers;
     QList<QFont> fontRequests; // the font each showing started on
     std::function<void(const MessageBoxCall&)> onMessage;
-    // What the window showed as each message came up (set by the test window).
-    std::function<QString()> describeState;
-    QStringList statesAtMessages;
 
-    void msgBox(const QString& text, int style, const QString& title) override;
-    std::optional<QString> saveFile(const SaveDialogRequest& request) override;
-    std::optional<QFont> chooseFont(const QFont& initial) override;
+    void msgBox(const QString& text, int style, const QString& title) override
+    {
+        messages.append({text, style, title});
+        if (onMessage)
+            onMessage(messages.last());
+    }
+    std::optional<QString> saveFile(const SaveDialogRequest& request) override
+    {
+        saveRequests.append(request);
+        return saveAnswers.isEmpty() ? std::nullopt : saveAnswers.takeFirst();
+    }
+    std::optional<QFont> chooseFont(const QFont& initial) override
+    {
+        fontRequests.append(initial);
+        return fontAnswers.isEmpty() ? std::nullopt : fontAnswers.takeFirst();
+    }
 };

@@ -14,7 +14,6 @@ TestWindow::TestWindow(Device device)
         serial = std::move(owned);
     }
     window = std::make_unique<frmMain>(std::move(serial));
-    prompter.describeState = [this] { return state(); };
 }
 
 QString TestWindow::state() const
