@@ -102,7 +102,6 @@ private slots:
     void textBoxCutKeepsLineBreaksWhole()
     {
         QFETCH(CutRow, row);
-        const QString& left = row.left;
         TextBox box;
         box.setText(row.text);
         append(box, row.collected);
@@ -110,10 +109,10 @@ private slots:
         box.setSelLength(row.cut);
         QCOMPARE(box.SelStart(), 0);
         box.setSelText(QString());
-        QCOMPARE(box.Text(), left);
-        QCOMPARE(box.Length(), int(left.size()));
+        QCOMPARE(box.Text(), row.left);
+        QCOMPARE(box.Length(), int(row.left.size()));
         box.flush();
-        QCOMPARE(box.Text(), left);
+        QCOMPARE(box.Text(), row.left);
     }
 
     void textBoxCollectsAppends()

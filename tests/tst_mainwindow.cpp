@@ -180,6 +180,19 @@ private slots:
         QCOMPARE(described(w.prompter.fontRequests.last()), chosen);
         QCOMPARE(described(w->txtTerm->font()), chosen);
         QVERIFY(w.prompter.messages.isEmpty());
+        // Qt's font dialog offers only what the pane applies: no underline or strikeout.
+        QStringList effects{u"no dialog"_s};
+        QTimer::singleShot(0, [&] {
+            if (auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget())) {
+                effects.clear();
+                for (auto* box : dialog->findChildren<QCheckBox*>())
+                    if (box->isVisibleTo(dialog))
+                        effects << box->text();
+                dialog->reject();
+            }
+        });
+        QVERIFY(!QtPrompter().chooseFont(QFont(u"Liberation Mono"_s, 9)));
+        QCOMPARE(effects, QStringList());
     }
 
     // An arrow key on an option button selects the next one, wrapping round, and runs its Click
@@ -212,23 +225,6 @@ private slots:
         // The group's one tab stop follows the selection.
         QCOMPARE((*w->optStatus)(openAfter ? 0 : 1)->focusPolicy(), Qt::StrongFocus);
         QCOMPARE((*w->optStatus)(openAfter ? 1 : 0)->focusPolicy(), Qt::ClickFocus);
-    }
-
-    // The font dialog offers only what the pane applies: no underline or strikeout.
-    void fontDialogOffersNoEffects()
-    {
-        QStringList effects{u"no dialog"_s};
-        QTimer::singleShot(0, [&] {
-            if (auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget())) {
-                effects.clear();
-                for (auto* box : dialog->findChildren<QCheckBox*>())
-                    if (box->isVisibleTo(dialog))
-                        effects << box->text();
-                dialog->reject();
-            }
-        });
-        QVERIFY(!QtPrompter().chooseFont(QFont(u"Liberation Mono"_s, 9)));
-        QCOMPARE(effects, QStringList());
     }
 };
 

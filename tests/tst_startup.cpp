@@ -78,23 +78,6 @@ private slots:
         QCOMPARE(w->cdSave.FileName, desktop() + u"/Text1.txt"_s);
     }
 
-    // No port at all: said at start-up, and again when "Open" is chosen.
-    void noPortAtAll()
-    {
-        StartedWindow w({});
-        const QString noPorts =
-            TestWindow::message(16, u"No comm ports found!"_s,
-                                u"No valid comm ports found! Please install a valid serial "
-                                "port and restart this software."_s);
-        QCOMPARE(w.onlyMessage(), noPorts);
-        QCOMPARE(w->cmbComm->ListCount(), 0);
-        QCOMPARE(w.panel(u"Settings"_s), u"Settings:"_s);
-        w.prompter.messages.clear();
-        w->optStatus->setValue(0, true);
-        QCOMPARE(w.onlyMessage(), noPorts);
-        QCOMPARE(w.state(), kClosedState);
-    }
-
     // A port another program holds at start-up is not listed; one taken later fails to open.
     void portsHeldByAnotherProgram()
     {
@@ -114,7 +97,7 @@ private slots:
     }
 
     // Every numbered name taken on the Desktop: said before the port probe, with the name still
-    // shown; the no-name marker after it.
+    // shown; the no-name marker after it. No port at all: said at start-up and on "Open".
     void desktopFullComesBeforeProbe()
     {
         for (const QString& name : fileNameCandidates(u"Text"_s))
@@ -131,11 +114,23 @@ private slots:
                                      "automatically generate a text file for saving.\r\n"
                                      "Please press the 'Change' button to change the "
                                      "filename"_s));
-        QCOMPARE(w.prompter.messages[1].title, u"No comm ports found!"_s);
+        const QString noPorts =
+            TestWindow::message(16, u"No comm ports found!"_s,
+                                u"No valid comm ports found! Please install a valid serial "
+                                "port and restart this software."_s);
+        const MessageBoxCall& none = w.prompter.messages[1];
+        QCOMPARE(TestWindow::message(none.style, none.title, none.text), noPorts);
         QCOMPARE(captions, (QStringList{"Text1.txt", "????"}));
         QCOMPARE(w->lblFile->ToolTipText(), u"????"_s);
         QCOMPARE(Globals::strFileName, u"????"_s);
         QCOMPARE(w->cdSave.FileName, desktop() + u"/????"_s);
+        // No port at all: said again when "Open" is chosen.
+        QCOMPARE(w->cmbComm->ListCount(), 0);
+        QCOMPARE(w.panel(u"Settings"_s), u"Settings:"_s);
+        w.prompter.messages.clear();
+        w->optStatus->setValue(0, true);
+        QCOMPARE(w.onlyMessage(), noPorts);
+        QCOMPARE(w.state(), kClosedState);
     }
 };
 
