@@ -79,7 +79,7 @@ private slots:
         const auto times = QRegularExpression(u"first space (\\d+) ms .* second (\\d+) ms"_s)
                                .match(unit.console());
         const int first = times.captured(1).toInt(), gap = times.captured(2).toInt();
-        QVERIFY2(first >= 1000 && first <= 1030 && gap >= 230 && gap <= 270,
+        QVERIFY2(first >= 1000 && first <= 1050 && gap >= 230 && gap <= 270,
                  qPrintable(times.captured()));
         QTRY_VERIFY_WITH_TIMEOUT(w->chkCommand->isEnabled(), 20000);
         QCOMPARE(w->lblInfo->Caption(), QString());
