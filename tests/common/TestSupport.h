@@ -48,19 +48,3 @@ inline QByteArray fileContents(const QString& path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-
-// What the capture rule makes of received bytes: LF dropped, CR followed by LF. It needs no
-// context, so it can be applied chunk by chunk.
-inline QByteArray captured(const QByteArray& received)
-{
-    QByteArray out;
-    out.reserve(received.size() + received.size() / 64);
-    for (char c : received) {
-        if (c == '\n')
-            continue;
-        out += c;
-        if (c == '\r')
-            out += '\n';
-    }
-    return out;
-}
