@@ -38,18 +38,8 @@ class Desktop:
         self.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
         # The window manager activates the program's window, which is when Orca first speaks
         # of it; once in a CI run it was not managing yet and Orca found no active window.
-        for _ in range(3):
-            wm = self.start(["openbox"])
-            for _ in range(100):
-                if "window id" in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
-                                                 capture_output=True, text=True).stdout:
-                    break
-                time.sleep(0.1)
-            else:
-                self.end(wm)
-                self.procs.remove(wm)
-                continue
-            break
+        self.start_until(["openbox"], lambda: "window id" in subprocess.run(
+            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True, text=True).stdout)
         master, slave = pty.openpty()
         tty.setraw(slave)
         self.reader = threading.Thread(target=self.listen, args=(master, scratch), daemon=True)
@@ -57,17 +47,11 @@ class Desktop:
         prefs = os.path.join(scratch, "orca-prefs")
         os.makedirs(prefs)
         self.slave = slave  # held open, so that the log never ends while Orca reopens it
-        # Orca now and then comes up mute (seen once in a CI run: not a word in three minutes);
-        # one that has not said it is on is started again.
-        for _ in range(3):
-            since = now()
-            self.orca = self.start(["orca", "--replace", "--debug-file", os.ttyname(slave),
-                                    "-u", prefs])
-            self.wait_for("Screen reader on", 30)
-            if any("Screen reader on" in text for text in self.said(since)):
-                break
-            self.end(self.orca)
-            self.procs.remove(self.orca)
+        # Orca now and then comes up mute (seen once in a CI run: not a word in three minutes).
+        since = now()
+        self.orca = self.start_until(
+            ["orca", "--replace", "--debug-file", os.ttyname(slave), "-u", prefs],
+            lambda: any("Screen reader on" in text for text in self.said(since)), 30)
 
     def start(self, argv, **kw):
         # Each in a process group of its own, which stop() ends whole (the AT-SPI bus launcher
@@ -75,6 +59,18 @@ class Desktop:
         p = subprocess.Popen(argv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                              process_group=0, **kw)
         self.procs.append(p)
+        return p
+
+    def start_until(self, argv, ready, seconds=10):
+        # Started again, up to three times, when it has not come up doing its part in time.
+        for _ in range(3):
+            p, end = self.start(argv), time.monotonic() + seconds
+            while time.monotonic() < end:
+                if ready():
+                    return p
+                time.sleep(0.1)
+            self.end(p)
+            self.procs.remove(p)
         return p
 
     def listen(self, master, scratch):
@@ -89,12 +85,6 @@ class Desktop:
                             self.speech.append(m.groups())
             except OSError:  # EIO: the other side is closed, at the end
                 pass
-
-    def wait_for(self, phrase, seconds):
-        # Waits until Orca says the phrase, or the time is up (the step's checks then fail).
-        since, end = now(), time.monotonic() + seconds
-        while time.monotonic() < end and not any(phrase in text for text in self.said(since)):
-            time.sleep(0.1)
 
     def said(self, start, end="~"):
         with self.lock:
