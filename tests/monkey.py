@@ -16,12 +16,11 @@ import re
 import select
 import subprocess
 import sys
-import tempfile
 import time
 import tty
 
 from Xlib import X, display, protocol
-from xsession import start_xvfb
+from xsession import Session
 
 TERMINAL = os.path.abspath(sys.argv[1])
 SEED = int(sys.argv[2]) if len(sys.argv) > 2 else random.randrange(1 << 30)
@@ -170,23 +169,19 @@ def check_captures(home, unit):
 
 def main():
     rng = random.Random(SEED)
-    scratch = tempfile.mkdtemp(prefix="monkey-")
-    home, ports = os.path.join(scratch, "home"), os.path.join(scratch, "ports")
-    os.makedirs(os.path.join(home, "Desktop"))
-    os.makedirs(ports)
+    session = Session("monkey-", "1024x768x24")
+    home = session.home
     # The program runs as nobody, with a home of its own: random keys in its save dialog can
     # walk to any folder and delete what is there (Delete, then Y), which nobody may not.
-    os.chmod(scratch, 0o755)
+    os.chmod(session.scratch, 0o755)
     for folder in (home, os.path.join(home, "Desktop")):
         os.chown(folder, NOBODY, -1)
-    xvfb = start_xvfb("1024x768x24")
-    wm = subprocess.Popen(["openbox"], stderr=subprocess.DEVNULL)
-    unit = Unit(os.path.join(ports, "com1"), rng)
+    session.start_window_manager()
+    unit = Unit(os.path.join(session.ports, "com1"), rng)
     screen = Screen()
-    env = dict(os.environ, BRENIX_PORT_DIR=ports, HOME=home, XDG_CONFIG_HOME=home + "/.config")
-    env.pop("QT_QPA_PLATFORM", None)
-    env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":quarantine_size_mb=32"
-    log = open(os.path.join(scratch, "terminal.log"), "wb")
+    env = dict(session.env, ASAN_OPTIONS=os.environ.get("ASAN_OPTIONS", "") +
+               ":quarantine_size_mb=32")
+    log = open(os.path.join(session.scratch, "terminal.log"), "wb")
     program, window, losses, history = None, None, 0, []
     worst = {"ping": 0.0, "rss": 0, "runs": 0, "captured": 0}
 
@@ -312,9 +307,7 @@ def main():
             program.kill()
         return 1
     finally:
-        for p in (wm, xvfb):  # a server killed outright would leave its lock behind
-            p.terminate()
-            p.wait()
+        session.stop()
     print("seed %d: %d events, %d runs of the program, %d unplugs, %d lines sent, %d captured; "
           "slowest answer %.3f s, most memory %d MiB" % (SEED, EVENTS, worst["runs"], losses,
           unit.count, worst["captured"], worst["ping"], worst["rss"]))

@@ -12,12 +12,11 @@ import re
 import signal
 import subprocess
 import sys
-import tempfile
 import threading
 import time
 import tty
 
-from xsession import start_xvfb
+from xsession import Session
 
 TERMINAL, UNIT = sys.argv[1:3]
 SPEECH = re.compile(r"^(\d\d:\d\d:\d\d\.\d+) - SPEECH OUTPUT: '(.*)'\s*[\[{]")
@@ -27,24 +26,21 @@ def now():
     return datetime.datetime.now().strftime("%H:%M:%S.%f")
 
 
-class Desktop:
-    # Xvfb, the AT-SPI bus, openbox and Orca; said() gives what Orca said between two
+class Desktop(Session):
+    # The session with the AT-SPI bus and Orca; said() gives what Orca said between two
     # moments. Orca's debug log goes to a pseudo-terminal, which Python writes line by line, so
     # every utterance is seen as it is made.
 
-    def __init__(self, scratch):
-        self.procs, self.speech, self.lock = [], [], threading.Lock()
-        self.procs.append(start_xvfb())
+    def __init__(self):
+        super().__init__("orca-test-")
+        self.speech, self.lock = [], threading.Lock()
         self.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
-        # The window manager activates the program's window, which is when Orca first speaks
-        # of it; once in a CI run it was not managing yet and Orca found no active window.
-        self.start_until(["openbox"], lambda: "window id" in subprocess.run(
-            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True, text=True).stdout)
+        self.start_window_manager()  # Orca first speaks of a window when it is activated
         master, slave = pty.openpty()
         tty.setraw(slave)
-        self.reader = threading.Thread(target=self.listen, args=(master, scratch), daemon=True)
+        self.reader = threading.Thread(target=self.listen, args=(master,), daemon=True)
         self.reader.start()
-        prefs = os.path.join(scratch, "orca-prefs")
+        prefs = os.path.join(self.scratch, "orca-prefs")
         os.makedirs(prefs)
         self.slave = slave  # held open, so that the log never ends while Orca reopens it
         # Orca now and then comes up mute (seen once in a CI run: not a word in three minutes).
@@ -53,29 +49,10 @@ class Desktop:
             ["orca", "--replace", "--debug-file", os.ttyname(slave), "-u", prefs],
             lambda: any("Screen reader on" in text for text in self.said(since)), 30)
 
-    def start(self, argv, **kw):
-        # Each in a process group of its own, which stop() ends whole (the AT-SPI bus launcher
-        # starts a bus daemon of its own).
-        p = subprocess.Popen(argv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                             process_group=0, **kw)
-        self.procs.append(p)
-        return p
-
-    def start_until(self, argv, ready, seconds=10):
-        # Started again, up to three times, when it has not come up doing its part in time.
-        for _ in range(3):
-            p, end = self.start(argv), time.monotonic() + seconds
-            while time.monotonic() < end:
-                if ready():
-                    return p
-                time.sleep(0.1)
-            self.end(p)
-            self.procs.remove(p)
-        return p
-
-    def listen(self, master, scratch):
+    def listen(self, master):
         # Keeps Orca's whole log in the scratch folder and its utterances in memory.
-        with open(os.path.join(scratch, "orca.log"), "wb") as log, os.fdopen(master, "rb") as f:
+        with open(os.path.join(self.scratch, "orca.log"), "wb") as log, \
+                os.fdopen(master, "rb") as f:
             try:
                 for line in iter(f.readline, b""):
                     log.write(line)
@@ -91,25 +68,13 @@ class Desktop:
             return [text for at, text in self.speech if start <= at < end]
 
     def stop(self):
-        self.orca.send_signal(signal.SIGTERM)
+        self.orca.send_signal(signal.SIGTERM)  # it ends alone, before the bus it talks to
         try:
             self.orca.wait(15)
         except subprocess.TimeoutExpired:
             pass
-        for p in reversed(self.procs):  # a server killed outright would leave its lock behind
-            self.end(p)
+        super().stop()
         os.close(self.slave)
-
-    @staticmethod
-    def end(p):
-        try:
-            os.killpg(p.pid, signal.SIGTERM)
-            p.wait(5)
-        except subprocess.TimeoutExpired:
-            os.killpg(p.pid, signal.SIGKILL)
-            p.wait()
-        except ProcessLookupError:
-            pass
 
 
 def keys(*names, pause=0.7):
@@ -131,31 +96,25 @@ def heard_in_order(heard, phrases):
 
 
 def main():
-    scratch = tempfile.mkdtemp(prefix="orca-test-")
-    ports, home = os.path.join(scratch, "ports"), os.path.join(scratch, "home")
-    os.makedirs(ports)
-    os.makedirs(os.path.join(home, "Desktop"))
-    desktop = Desktop(scratch)
+    desktop = Desktop()
     try:
-        return run(desktop, scratch, ports, home)
+        return run(desktop)
     finally:
         desktop.stop()
 
 
-def run(desktop, scratch, ports, home):
-    unit = subprocess.Popen([UNIT, os.path.join(ports, "com1"), "--interval", "400"],
-                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL)
-    while not os.path.exists(os.path.join(ports, "com1")):
+def run(desktop):
+    com1 = os.path.join(desktop.ports, "com1")
+    unit = subprocess.Popen([UNIT, com1, "--interval", "400"], stdin=subprocess.DEVNULL,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    while not os.path.exists(com1):
         time.sleep(0.05)
-    env = dict(os.environ, BRENIX_PORT_DIR=ports, HOME=home, XDG_CONFIG_HOME=home + "/.config")
-    env.pop("QT_QPA_PLATFORM", None)
     terminal = None
 
     def start_terminal():
         # Its window active, as a window manager leaves a new one (and as Orca needs it to be).
         nonlocal terminal
-        terminal = subprocess.Popen([TERMINAL], env=env)
+        terminal = subprocess.Popen([TERMINAL], env=desktop.env)
         subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
                         "^Brenix Terminal", "windowactivate", "--sync"], timeout=30,
                        stderr=subprocess.DEVNULL)
