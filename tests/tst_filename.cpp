@@ -96,30 +96,6 @@ private slots:
         QVERIFY(!QFile::exists(w.files.filePath(row.expected)) || !row.folders.isEmpty());
     }
 
-    void changeTargetToNewFile()
-    {
-        QTemporaryDir other;
-        TargetWindow w;
-        w.change({}); // cancelled at once: nothing changes
-        QCOMPARE(w.target(), w.files.filePath(u"Text1.txt"_s));
-        QCOMPARE(w->lblPath->Caption(), u"Desktop"_s);
-        const QString chosen = other.filePath(u"data.txt"_s);
-        w.change({chosen});
-        const SaveDialogRequest& request = w.prompter.saveRequests.last();
-        QCOMPARE(request.title, u"Save File As"_s);
-        QCOMPARE(request.defaultExt, u".txt"_s);
-        QCOMPARE(w->lblPath->Caption(), other.path());
-        QCOMPARE(w->lblPath->ToolTipText(), other.path());
-        QCOMPARE(w->lblFile->Caption(), u"data.txt"_s);
-        QCOMPARE(w->lblFile->ToolTipText(), u"data.txt"_s);
-        QVERIFY(QDir(other.path()).isEmpty()); // nothing on disk yet
-        w.change({});                          // the next showing starts from the chosen file
-        QCOMPARE(w.prompter.saveRequests.last().fileName, chosen);
-        w->btnSave->click(); // capture goes to the chosen file
-        w->btnSave->click();
-        QCOMPARE(fileContents(chosen), QByteArray("\r\n\r\n"));
-    }
-
     // The existing-file answers, each with what it leaves as target and on disk.
     void existingFile_data()
     {

@@ -116,20 +116,6 @@ private slots:
         QCOMPARE(w->txtTerm->Text(), u"xy"_s);
     }
 
-    void burstIsBoundedAfterNextEvent()
-    {
-        OpenFakeWindow w;
-        QByteArray burst;
-        for (int i = 0; burst.size() < 100000; ++i)
-            burst += "line " + QByteArray::number(i) + "\r\n";
-        w.receive(burst);
-        QVERIFY(w->txtTerm->Length() > 100000);
-        w.receive("end");
-        QVERIFY(w->txtTerm->Length() <= 4000 + 3);
-        QVERIFY(w->txtTerm->Length() > 4000 - 1500);
-        QVERIFY(w->txtTerm->Text().endsWith(u"\r\nend"_s));
-    }
-
     // What came while the port was closed is dropped when it opens; bytes held in the system are
     // read when the port closes, as bytes not held would have been.
     void ptyOpeningAndClosing()

@@ -72,53 +72,6 @@ private slots:
         QCOMPARE(w->chkCommand->Value(), 0); // the space bar never works the check box
     }
 
-    // The operator's shortcuts with the keyboard alone, from typing to exit: no mouse event. (The
-    // Tab walk and the option pair's arrows are heard in the screen-reader test.)
-    void keyboardOnlyStory()
-    {
-        ShownPtyWindow w;
-        w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
-        const QString path = w.captureTo(u"keys.txt"_s);
-        const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-            QTest::keyClick(QApplication::focusWidget(), key, modifiers);
-        };
-        w.open();
-        w->txtTerm->setFocus();
-        press(Qt::Key_H);
-        press(Qt::Key_I);
-        QCOMPARE(w.unit->receive(2, 1000), QByteArray("hi"));
-        press(Qt::Key_Tab); // the pane passes Tab on: the check box is next, and back
-        QCOMPARE(QApplication::focusWidget(), w->chkCommand);
-        press(Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(QApplication::focusWidget(), w->txtTerm);
-
-        press(Qt::Key_S, Qt::ControlModifier); // File, Save To File: capture on
-        QCOMPARE(w.saveCaptions(), u"Close File | Close File"_s);
-        w.unit->send("hi\r\n");
-        QTRY_COMPARE(w->txtTerm->Text(), u"hi\r\n"_s);
-        press(Qt::Key_S, Qt::ControlModifier); // capture off
-        QCOMPARE(w.saveCaptions(), u"Save To File | Save To File"_s);
-        QCOMPARE(fileContents(path), QByteArray("hi\r\n\r\n\r\n"));
-
-        // Enable Command Access: the focus stays on the pane, where the unit is followed, and
-        // never rests on the check box, which a screen reader would read as still unchecked.
-        QSignalSpy focusMoves(qApp, &QApplication::focusChanged);
-        press(Qt::Key_C, Qt::AltModifier);
-        QTRY_VERIFY(Globals::blnCommandPending);
-        QCOMPARE(w->lblInfo->Caption(), u"Cycle power on the Brenix unit."_s);
-        QCOMPARE(QApplication::focusWidget(), w->txtTerm);
-        QCOMPARE(focusMoves.count(), 0);
-        press(Qt::Key_Alt, Qt::AltModifier); // Alt alone does not take the keyboard to the menus
-        QCOMPARE(QApplication::focusWidget(), w->txtTerm);
-
-        press(Qt::Key_F, Qt::AltModifier); // File, Exit
-        QTRY_VERIFY(QApplication::activePopupWidget());
-        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_X);
-        QTRY_VERIFY(!w->isVisible());
-        QCOMPARE(w.unit->receive(1, 100), QByteArray()); // nothing but the typed keys was sent
-    }
-
     void captureOnAndOff()
     {
         OpenFakeWindow w;
@@ -136,9 +89,12 @@ private slots:
         QCOMPARE(fileContents(path), firstRun);
         w.receive("while off ");
         QCOMPARE(w.panel(u"Status"_s), u"Input: Receiving"_s);
-        w->mnuSave->trigger(); // the File menu's item: a second run, appended
+        w->show(); // a second run, appended, by the File menu item's shortcut
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+        QTest::keyClick(w->txtTerm, Qt::Key_S, Qt::ControlModifier);
         w.receive("D");
-        w->mnuSave->trigger();
+        QTest::keyClick(w->txtTerm, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(fileContents(path), firstRun + "D\r\n\r\n");
         QVERIFY(w.prompter.messages.isEmpty());
     }
@@ -207,7 +163,16 @@ private slots:
                 .arg(w->chkCommand->isEnabled() ? "enabled" : "disabled")
                 .arg(w->chkCommand->Value());
         };
-        w->chkCommand->click();
+        // Alt+C: the focus stays on the pane, where the unit is followed, and never rests on the
+        // check box, which a screen reader would read as still unchecked; Alt alone is no menu key.
+        w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+        w->txtTerm->setFocus();
+        QSignalSpy focusMoves(qApp, &QApplication::focusChanged);
+        QTest::keyClick(w->txtTerm, Qt::Key_C, Qt::AltModifier);
+        QTest::keyClick(w->txtTerm, Qt::Key_Alt, Qt::AltModifier);
+        QCOMPARE(focusMoves.count(), 0);
         QCOMPARE(shown(), u"Cycle power on the Brenix unit. | yellow | disabled 1"_s);
 
         w.receive("brenix industries, inc.\r\n"); // lower case: only shown
