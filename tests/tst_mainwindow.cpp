@@ -13,9 +13,7 @@ struct ShownWindow : TestWindow {
     ShownWindow()
     {
         window->Load();
-        window->show();
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QVERIFY(showActive());
     }
     QSize client() const { return window->centralWidget()->size(); }
     // Resizes the client area as a window manager or another program would.

@@ -49,9 +49,7 @@ private slots:
         const QString log = w.files.filePath(u"sent.bin"_s);
         Simulator unit({u"--interval"_s, u"150"_s, u"--log"_s, log}, ports.path());
         w->Load();
-        w->show();
-        w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+        QVERIFY(w.showActive());
         QCOMPARE(w->cmbComm->ListCount(), 1);
         QVERIFY(!unit.console().contains("powered on"_L1)); // the probe was brief
 

@@ -89,9 +89,7 @@ private slots:
         QCOMPARE(fileContents(path), firstRun);
         w.receive("while off ");
         QCOMPARE(w.panel(u"Status"_s), u"Input: Receiving"_s);
-        w->show(); // a second run, appended, by the File menu item's shortcut
-        w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+        QVERIFY(w.showActive()); // a second run, appended, by the File menu item's shortcut
         QTest::keyClick(w->txtTerm, Qt::Key_S, Qt::ControlModifier);
         w.receive("D");
         QTest::keyClick(w->txtTerm, Qt::Key_S, Qt::ControlModifier);
@@ -165,9 +163,7 @@ private slots:
         };
         // Alt+C: the focus stays on the pane, where the unit is followed, and never rests on the
         // check box, which a screen reader would read as still unchecked; Alt alone is no menu key.
-        w->show();
-        w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+        QVERIFY(w.showActive());
         w->txtTerm->setFocus();
         QSignalSpy focusMoves(qApp, &QApplication::focusChanged);
         QTest::keyClick(w->txtTerm, Qt::Key_C, Qt::AltModifier);

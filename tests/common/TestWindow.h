@@ -33,6 +33,13 @@ public:
     {
         return window->btnSave->text() + " | " + window->mnuSave->text();
     }
+    // Shows the window as the active one, which keys and shortcuts need; false if it never is.
+    bool showActive() const
+    {
+        window->show();
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get());
+    }
     // "port open|closed, Open|Closed selected, clock running|stopped".
     QString state() const;
     // The one message box shown so far as "style | title | text", or how many there were.
