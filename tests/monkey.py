@@ -40,6 +40,22 @@ CONTROLS = [(36, 29), (88, 14), (91, 32), (160, 29), (372, 14), (372, 35), (22, 
 MENU_BAR = 22
 BYTES = [b for b in range(256) if b not in (10, 13)]
 NOBODY = 65534 if os.geteuid() == 0 else os.geteuid()  # root hands the program to nobody
+# Each kind of event up to its share of the draws (cumulative), and what it draws for itself.
+EVENT_KINDS = [
+    (0.45, "key", lambda r: r.choice(MODIFIERS) + r.choice(KEYS) if r.random() < 0.3
+     else r.choice(KEYS)),
+    (0.55, "click", lambda r: (r.random(), r.random())),  # anywhere in the active window
+    (0.62, "control", lambda r: r.choice(CONTROLS)),
+    (0.65, "resize", lambda r: (r.randrange(50, 900), r.randrange(50, 700))),
+    (0.85, "line", None), (0.89, "flood", None), (0.92, "banner", None),
+    (0.95, "pause", lambda r: r.random() * 0.5),
+    (1.0, "cable", lambda r: r.choice(["unplug", "plug"])),
+]
+
+
+def xdotool(*args):
+    return subprocess.run(["xdotool"] + [str(a) for a in args], capture_output=True,
+                          text=True).stdout
 
 
 class Failure(Exception):
@@ -115,9 +131,8 @@ class Screen:
         self.ping_atom = self.d.intern_atom("_NET_WM_PING")
 
     def windows(self, pid=None, name=None):
-        argv = ["xdotool", "search", "--all", "--onlyvisible"] + (["--pid", str(pid)] if pid else []) + \
-            (["--name", "^%s$" % name] if name else ["--name", "."])  # names without regex signs
-        out = subprocess.run(argv, capture_output=True, text=True).stdout
+        out = xdotool("search", "--all", "--onlyvisible", *(["--pid", pid] if pid else []),
+                      "--name", "^%s$" % name if name else ".")  # names without regex signs
         return [int(w) for w in out.split()]
 
     def ping(self, window, limit):
@@ -150,9 +165,7 @@ def check_captures(home, unit):
     # whole lines the files hold.
     whole = 0
     for folder, _, files in os.walk(home):
-        for name in files:
-            if not name.endswith(".txt"):
-                continue
+        for name in (name for name in files if name.endswith(".txt")):
             path = os.path.join(folder, name)
             data = open(path, "rb").read().decode("latin-1")
             last = 0
@@ -196,7 +209,7 @@ def main():
                 window = found[0]
                 return
             if screen.windows(program.pid):  # a box before the window (no port): answered
-                subprocess.run(["xdotool", "key", "Return"])
+                xdotool("key", "Return")
             time.sleep(0.05)
         raise Failure("the window did not appear")
 
@@ -210,56 +223,31 @@ def main():
         nonlocal losses
         kind, arg = event
         if kind == "key":
-            subprocess.run(["xdotool", "key", arg], stderr=subprocess.DEVNULL)
+            xdotool("key", arg)
         elif kind == "click":
-            geometry = subprocess.run(["xdotool", "getactivewindow", "getwindowgeometry",
-                                       "--shell"], capture_output=True, text=True).stdout
-            g = dict(re.findall(r"(\w+)=(\d+)", geometry))
+            g = dict(re.findall(r"(\w+)=(\d+)", xdotool("getactivewindow", "getwindowgeometry",
+                                                         "--shell")))
             if g:
-                x = int(g["X"]) + int(arg[0] * int(g["WIDTH"]))
-                y = int(g["Y"]) + int(arg[1] * int(g["HEIGHT"]))
-                subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"])
+                xdotool("mousemove", int(g["X"]) + int(arg[0] * int(g["WIDTH"])),
+                        int(g["Y"]) + int(arg[1] * int(g["HEIGHT"])), "click", 1)
         elif kind == "control":
-            subprocess.run(["xdotool", "mousemove", "--window", str(window), str(arg[0]),
-                            str(arg[1] + MENU_BAR), "click", "1"], stderr=subprocess.DEVNULL)
+            xdotool("mousemove", "--window", window, arg[0], arg[1] + MENU_BAR, "click", 1)
         elif kind == "resize":
-            subprocess.run(["xdotool", "windowsize", str(window), str(arg[0]), str(arg[1])],
-                           stderr=subprocess.DEVNULL)
-        elif kind == "unplug" and unit.master is not None:
-            unit.unplug()
-            losses += 1
-        elif kind == "plug" and unit.master is None:
-            unit.plug()
+            xdotool("windowsize", window, *arg)
+        elif kind == "cable" and (unit.master is None) == (arg == "plug"):
+            losses += arg == "unplug"
+            unit.plug() if arg == "plug" else unit.unplug()
         elif kind in ("line", "flood", "banner"):
             unit.send(kind)
         elif kind == "pause":
             time.sleep(arg)
 
-    def next_event():
-        r = rng.random()
-        if r < 0.45:
-            return ("key", rng.choice(MODIFIERS) + rng.choice(KEYS)
-                    if rng.random() < 0.3 else rng.choice(KEYS))
-        if r < 0.55:
-            return ("click", (rng.random(), rng.random()))
-        if r < 0.62:
-            return ("control", rng.choice(CONTROLS))
-        if r < 0.65:
-            return ("resize", (rng.randrange(50, 900), rng.randrange(50, 700)))
-        if r < 0.85:
-            return ("line", None)
-        if r < 0.89:
-            return ("flood", None)
-        if r < 0.92:
-            return ("banner", None)
-        if r < 0.95:
-            return ("pause", rng.random() * 0.5)
-        return (rng.choice(["unplug", "plug"]), None)
-
     try:
         start()
         for n in range(EVENTS):
-            event = next_event()
+            r = rng.random()
+            kind, draw = next((kind, draw) for share, kind, draw in EVENT_KINDS if r < share)
+            event = (kind, draw(rng) if draw else None)
             history.append(event)
             act(event)
             unit.pump()
@@ -289,10 +277,9 @@ def main():
         for _ in range(20):
             if program.poll() is not None:
                 break
-            subprocess.run(["xdotool", "key", "Escape"])
-            subprocess.run(["xdotool", "windowactivate", "--sync", str(window)],
-                           stderr=subprocess.DEVNULL)
-            subprocess.run(["xdotool", "key", "alt+f", "x"])
+            xdotool("key", "Escape")
+            xdotool("windowactivate", "--sync", window)
+            xdotool("key", "alt+f", "x")
             time.sleep(0.5)
         if program.poll() is None:
             raise Failure("File, Exit did not end the program")
