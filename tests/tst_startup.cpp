@@ -2,6 +2,7 @@
 #include "capture/FileName.h"
 #include "port/PortMap.h"
 
+#include <QSerialPort>
 #include <QTextDocument>
 
 #include <vector>
@@ -82,11 +83,12 @@ private slots:
     void portsHeldByAnotherProgram()
     {
         StartedWindow w({3, 5}, false);
-        PortHolder early, late;
-        QVERIFY(early.hold(w.units[0]->slavePath()));
+        // Held as another terminal program holds a port: its lock file and exclusive use.
+        QSerialPort early(w.units[0]->slavePath()), late(w.units[1]->slavePath());
+        QVERIFY(early.open(QIODevice::ReadWrite));
         w->Load();
         QCOMPARE(items(w->cmbComm), QStringList{"5"});
-        QVERIFY(late.hold(w.units[1]->slavePath()));
+        QVERIFY(late.open(QIODevice::ReadWrite));
         w->optStatus->setValue(0, true);
         QCOMPARE(
             w.onlyMessage(),

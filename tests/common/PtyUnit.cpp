@@ -3,7 +3,6 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QThread>
 
 #include <cerrno>
@@ -100,20 +99,4 @@ PortDir::~PortDir()
 void PortDir::link(int port, const QString& device)
 {
     QFile::link(device, m_dir.filePath(u"com%1"_s.arg(port)));
-}
-
-PortHolder::~PortHolder()
-{
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.closeWriteChannel();
-        if (!m_process.waitForFinished(3000))
-            m_process.kill();
-    }
-}
-
-bool PortHolder::hold(const QString& device)
-{
-    // The device is resolved as the program resolves it, so both see the same lock file.
-    m_process.start(QStringLiteral(PORT_HOLDER_PATH), {QFileInfo(device).canonicalFilePath()});
-    return m_process.waitForReadyRead(5000) && m_process.readAll().startsWith("held");
 }

@@ -41,16 +41,3 @@ private:
     QTemporaryDir m_dir;
     QByteArray m_previous;
 };
-
-#include <QProcess>
-
-// Another process holding a device open, as a second terminal program would.
-class PortHolder {
-public:
-    ~PortHolder();
-    // Starts the holder on the device; true once it holds it.
-    bool hold(const QString& device);
-
-private:
-    QProcess m_process;
-};
