@@ -85,13 +85,11 @@ def keys(*names, pause=0.7):
 
 def heard_in_order(heard, phrases):
     # The phrases not found in what was heard, each looked for after the one before.
-    missing = []
+    missing, at = [], 0
     for phrase in phrases:
-        at = heard.find(phrase)
-        if at < 0:
-            missing.append(phrase)
-        else:
-            heard = heard[at + len(phrase):]
+        found = heard.find(phrase, at)
+        missing += [phrase] if found < 0 else []
+        at = at if found < 0 else found + len(phrase)
     return missing
 
 
@@ -156,11 +154,9 @@ def run(desktop):
             missing = heard_in_order(heard, expected)
             wrong = [p for p in forbidden if p in heard]
             failures += bool(missing or wrong)
-            print(f"{'FAIL' if missing or wrong else 'PASS'}: {name}: Orca said: {heard!r}")
-            if missing:
-                print(f"    missing, in this order: {missing!r}")
-            if wrong:
-                print(f"    should not have said: {wrong!r}")
+            print(f"{'FAIL' if missing or wrong else 'PASS'}: {name}: Orca said: {heard!r}" +
+                  (f"\n    missing, in this order: {missing!r}" if missing else "") +
+                  (f"\n    should not have said: {wrong!r}" if wrong else ""))
         keys("Return")
     finally:
         if terminal:

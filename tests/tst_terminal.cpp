@@ -4,18 +4,6 @@
 #include "TestWindow.h"
 
 namespace {
-// A shown window whose port 1 is a pseudo-terminal playing the unit.
-struct ShownPtyWindow : PtyWindow {
-    ShownPtyWindow()
-    {
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    }
-    void open() { window->optStatus->setValue(0, true); }
-    // What the program sent, collected for `ms` milliseconds.
-    QByteArray sentWithin(int ms) { return unit->receive(1 << 20, ms); }
-};
-
 const QByteArray kBanner = "BRENIX INDUSTRIES, INC. (C) 1998\r\n";
 
 struct KeyRow {
@@ -59,15 +47,15 @@ private slots:
     void keys()
     {
         QFETCH(KeyRow, row);
-        ShownPtyWindow w;
-        if (row.portOpen)
-            w.open();
+        PtyWindow w;
+        QVERIFY(w.showActive());
+        w->optStatus->setValue(0, row.portOpen);
         auto* target = w->findChild<QWidget*>(QLatin1String(row.focus));
         target->setFocus();
         QCOMPARE(w->focusWidget(), target);
         QTest::sendKeyEvent(QTest::Click, target, Qt::Key(row.key), row.text,
                             Qt::KeyboardModifiers(row.modifiers));
-        QCOMPARE(w.sentWithin(row.sent.isEmpty() ? 150 : 1000), row.sent);
+        QCOMPARE(w.unit->receive(1 << 20, row.sent.isEmpty() ? 150 : 1000), row.sent);
         QCOMPARE(w->txtTerm->Text(), row.pane);
         QCOMPARE(w->chkCommand->Value(), 0); // the space bar never works the check box
     }
