@@ -1,6 +1,6 @@
 // The widget-free rules, each through its plain function, with data rows. The receive text,
-// the command-access record, the capture file names and the code page are also checked on any
-// input by the fuzzers (tests/fuzz); the rows here hold what those do not reach.
+// the command-access record, the capture file names, the key rules and the code page are also
+// checked on any input by the fuzzers (tests/fuzz); the rows here hold what those do not reach.
 
 #include "TestSupport.h"
 #include "core/CommandAccess.h"
@@ -19,12 +19,6 @@ struct ReceiveRow {
     QByteArray shown; // in the pane and the capture file alike
     QStringList lines;
     QString pending;
-};
-struct KeyRow {
-    const char* name;
-    int key;
-    QString text;
-    int modifiers, mask, ascii;
 };
 } // namespace
 
@@ -72,6 +66,9 @@ private slots:
             QVariant::fromValue(QList<int>{wide.Frame2.width(), wide.lblInfoWidth,
                                            wide.lblFileWidth, wide.btnSaveLeft}),
             QVariant::fromValue(QList<int>{3120, 3480, 840, 1905}));
+        // Tab walks the window and Delete edits the pane: neither is a character for the unit.
+        row("Tab", Keyboard::keyAscii(Qt::Key_Tab, "\t"), -1);
+        row("Delete", Keyboard::keyAscii(Qt::Key_Delete, "\x7f"), -1);
         row("copyright", App::Copyright(2031),
             "Copyright \u00a9 2026-2031 Brenix Industries, Inc.");
     }
@@ -109,34 +106,6 @@ private slots:
         QCOMPARE(CodePage::toBytes(text), row.shown);
         QCOMPARE(completed, row.lines);
         QCOMPARE(rule.strLineBuf, row.pending);
-    }
-
-    void keys_data()
-    {
-        const int ctrl = Qt::ControlModifier, alt = Qt::AltModifier;
-        const KeyRow rows[] = {
-            {"letter", Qt::Key_A, "a", 0, 0, 97},
-            {"shifted letter", Qt::Key_A, "A", Qt::ShiftModifier, 1, 65},
-            {"Ctrl+C", Qt::Key_C, "\x03", ctrl, 2, 3},
-            {"Alt+x", Qt::Key_X, "x", alt, 4, 120},
-            {"AltGr on X11", Qt::Key_At, "@", Qt::GroupSwitchModifier, 0, 64},
-            // X11 gives a real Ctrl+Alt+1 the text "1": still Ctrl and Alt.
-            {"Ctrl+Alt with a character", Qt::Key_1, "1", ctrl | alt, 6, 49},
-            {"Return", Qt::Key_Return, "\r", 0, 0, 13},
-            {"Backspace", Qt::Key_Backspace, "\b", 0, 0, 8},
-            {"Esc", Qt::Key_Escape, "\x1b", 0, 0, 27},
-            {"e acute", Qt::Key_Eacute, "\u00e9", 0, 0, 0xE9},
-            {"euro sign", Qt::Key_unknown, "\u20ac", 0, 0, 0x80},
-            {"Tab moves the focus", Qt::Key_Tab, "\t", 0, 0, -1},
-            {"Delete keeps its meaning", Qt::Key_Delete, "\x7f", 0, 0, -1},
-        };
-        addRows(rows);
-    }
-    void keys()
-    {
-        QFETCH(KeyRow, row);
-        QCOMPARE(Keyboard::shiftMask(Qt::KeyboardModifiers(row.modifiers)), row.mask);
-        QCOMPARE(Keyboard::keyAscii(row.key, row.text), row.ascii);
     }
 };
 

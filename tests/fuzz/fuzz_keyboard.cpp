@@ -1,7 +1,7 @@
 // The code page and the key rules: every byte round-trips through its character, text of any
-// characters becomes bytes and back without growing, and a key carries at most one byte, the
-// one of its character, never one for a chord with Alt. Input: two bytes of modifiers, then
-// UTF-16 text.
+// characters becomes bytes and back without growing, and a key carries the one byte of its
+// character, or none; its modifiers as the key events report them. Input: two bytes of
+// modifiers, then UTF-16 text.
 
 #include "FuzzCheck.h"
 
@@ -27,18 +27,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                          : CodePage::toChar(static_cast<unsigned char>(b)) == text[i]);
     }
 
+    // A key gives the byte of its one character, or none; Ctrl and Alt count unless AltGr is
+    // down, and Alt with a printable character is a shortcut, never typed.
     const int key = text.isEmpty() ? 0 : text[0].unicode();
-    const int ascii = Keyboard::keyAscii(key, text);
-    FUZZ_CHECK(ascii >= -1 && ascii <= 255);
-    if (text.size() != 1)
-        FUZZ_CHECK(ascii == -1);
-    else if (ascii >= 0)
-        FUZZ_CHECK(CodePage::toChar(static_cast<unsigned char>(ascii)) == text[0]);
+    FUZZ_CHECK(Keyboard::keyAscii(key, text) ==
+               (text.size() == 1 ? CodePage::toByte(text[0]) : -1));
+    const bool shift = modifiers.testFlag(Qt::ShiftModifier),
+               ctrl = modifiers.testFlag(Qt::ControlModifier),
+               alt = modifiers.testFlag(Qt::AltModifier),
+               altGr = modifiers.testFlag(Qt::GroupSwitchModifier);
     const int mask = Keyboard::shiftMask(modifiers);
-    FUZZ_CHECK(mask >= 0 && mask <= 7);
-    if (modifiers.testFlag(Qt::GroupSwitchModifier)) // AltGr: neither Ctrl nor Alt
-        FUZZ_CHECK((mask & 6) == 0 && !Keyboard::isShortcutChord(modifiers, text));
-    if (Keyboard::isShortcutChord(modifiers, text))
-        FUZZ_CHECK((mask & 4) && !text.isEmpty());
+    FUZZ_CHECK(mask == (shift ? 1 : 0) + (altGr ? 0 : (ctrl ? 2 : 0) + (alt ? 4 : 0)));
+    FUZZ_CHECK(Keyboard::isShortcutChord(modifiers, text) ==
+               (alt && !altGr && !text.isEmpty() && text[0].isPrint()));
     return 0;
 }
