@@ -59,7 +59,6 @@ private slots:
         const FailureRow rows[] = {
             {"open, settings refused", "open", "8015", opening, false},
             {"open, no device", "open", "missing", opening, false},
-            {"open, held elsewhere", "open", "busy", opening, false},
             {"close fails", "close", "close",
              box("Error closing comm port!",
                  u"An error has occurred while closing comm port 1.\r\n"_s),

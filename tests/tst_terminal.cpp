@@ -30,8 +30,6 @@ private slots:
             {"Return sends 13 alone", true, "txtTerm", Qt::Key_Return, "\r", none, "\r", ""},
             {"Alt+x is neither sent nor typed", true, "txtTerm", Qt::Key_X, "x", Qt::AltModifier,
              "", ""},
-            {"port closed: Alt+q types nothing", false, "txtTerm", Qt::Key_Q, "q", Qt::AltModifier,
-             "", ""},
             {"AltGr @ is sent", true, "txtTerm", Qt::Key_At, "@", Qt::GroupSwitchModifier, "@", ""},
             {"port closed: AltGr @ is typed", false, "txtTerm", Qt::Key_At, "@",
              Qt::GroupSwitchModifier, "", "@"},
