@@ -157,7 +157,6 @@ private slots:
         target->setFocus();
         QTest::keyClick(target, Qt::Key_C, Qt::ControlModifier); // the Edit menu's Copy
         QCOMPARE(QApplication::clipboard()->text(), row.clipboard);
-        QVERIFY(!QApplication::clipboard()->text().contains(QChar::ParagraphSeparator));
         QVERIFY(w.fake->written.isEmpty());
     }
 

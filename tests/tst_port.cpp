@@ -30,7 +30,6 @@ private slots:
         w.open();
         QCOMPARE(w.state(), kOpenState);
         QCOMPARE(w.time(), u"00:00:00"_s);
-        QVERIFY(qAbs(Globals::dtRunStart.msecsTo(QDateTime::currentDateTime())) < 5000);
         QTRY_COMPARE_WITH_TIMEOUT(w.time(), u"00:00:01 "_s, 3000);
         Globals::dtRunStart = QDateTime::currentDateTime().addSecs(-65);
         w->tmrRun_Timer();

@@ -65,8 +65,6 @@ private slots:
         QCOMPARE(items(w->cmbComm), expected);
         QCOMPARE(w->MSComm1->CommPort(), usable.first());
         QCOMPARE(w->cmbBaud->List(w->cmbBaud->ListIndex()), u"9600"_s);
-        QCOMPARE(w.panel(u"Settings"_s), u"Settings: 9600,n,8,1"_s);
-        QCOMPARE(w->MSComm1->Settings(), u"9600,n,8,1"_s);
         QVERIFY(!w->MSComm1->PortOpen());
         QCOMPARE(w->windowTitle(), u"Brenix Terminal V1.0"_s);
         QTextDocument tip; // the device as it stands, whatever markup its path holds
@@ -124,7 +122,6 @@ private slots:
         QCOMPARE(TestWindow::message(none.style, none.title, none.text), noPorts);
         QCOMPARE(captions, (QStringList{"Text1.txt", "????"}));
         QCOMPARE(w->lblFile->ToolTipText(), u"????"_s);
-        QCOMPARE(Globals::strFileName, u"????"_s);
         QCOMPARE(w->cdSave.FileName, desktop() + u"/????"_s);
         // No port at all: said again when "Open" is chosen.
         QCOMPARE(w->cmbComm->ListCount(), 0);
