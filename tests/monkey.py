@@ -234,9 +234,11 @@ def main():
             xdotool("mousemove", "--window", window, arg[0], arg[1] + MENU_BAR, "click", 1)
         elif kind == "resize":
             xdotool("windowsize", window, *arg)
-        elif kind == "cable" and (unit.master is None) == (arg == "plug"):
-            losses += arg == "unplug"
-            unit.plug() if arg == "plug" else unit.unplug()
+        elif kind == "cable" and arg == "unplug" and unit.master is not None:
+            unit.unplug()
+            losses += 1
+        elif kind == "cable" and arg == "plug" and unit.master is None:
+            unit.plug()
         elif kind in ("line", "flood", "banner"):
             unit.send(kind)
         elif kind == "pause":

@@ -47,7 +47,8 @@ private slots:
         QFETCH(KeyRow, row);
         PtyWindow w;
         QVERIFY(w.showActive());
-        w->optStatus->setValue(0, row.portOpen);
+        if (row.portOpen)
+            w->optStatus->setValue(0, true);
         auto* target = w->findChild<QWidget*>(QLatin1String(row.focus));
         target->setFocus();
         QCOMPARE(w->focusWidget(), target);
