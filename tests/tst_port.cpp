@@ -10,7 +10,6 @@ struct LoadedWindow : TestWindow {
     void open() { window->optStatus->setValue(0, true); }
     void close() { window->optStatus->setValue(1, true); }
     QString time() const { return panel(u"Time"_s); }
-    void setTime(const QString& text) { window->sbStatus->Panels(u"Time"_s)->setText(text); }
 };
 struct FailureRow {
     const char* name;
@@ -91,7 +90,7 @@ private slots:
             w.fake->failCloseWith = Err::ApplyStateFailed;
         else
             w.fake->failApplyWith = failure.toInt();
-        w.setTime(u"00:00:42 "_s);
+        w->sbStatus->Panels(u"Time"_s)->setText(u"00:00:42 "_s);
         if (action == "open"_L1)
             w.open();
         else if (action == "close"_L1)
@@ -142,7 +141,7 @@ private slots:
     {
         PtyWindow w;
         const QString capture = w.captureTo(u"c.txt"_s);
-        w.startCapture(capture);
+        w->btnSave->click();
         w->tmrEvents->setEnabled(false);
         w->optStatus->setValue(0, true);
         Globals::intEventCount = 301;

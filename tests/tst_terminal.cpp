@@ -175,11 +175,12 @@ private slots:
         QTest::keyClick(w->txtTerm, Qt::Key_A);
         QCOMPARE(w.fake->written, QByteArray("  "));
 
-        w.receiveLines(u"STATUS 01"_s, 10);
+        for (int i = 0; i < 10; ++i)
+            w.receive("STATUS 01\r\n");
         QVERIFY(Globals::blnCommandPending); // settled, but within the flow period
         w->tmrFlow_Timer();
         QVERIFY(Globals::blnCommandPending); // the tick alone completes nothing
-        w.receiveLines(u"STATUS 02"_s, 1);
+        w.receive("STATUS 02\r\n");
         QVERIFY(!Globals::blnCommandPending);
         QCOMPARE(w->lblInfo->BackColor(), OleColor::ButtonFace);
         QCOMPARE(shown(), u" | plain | enabled 0"_s);

@@ -18,15 +18,6 @@ struct ScreenReaderRow {
     const char* describes = nullptr; // the button whose description follows the caption
 };
 
-void saveShot(QWidget* w, const QString& name)
-{
-    const QString dir = qEnvironmentVariable("BRENIX_SCREENSHOT_DIR");
-    if (dir.isEmpty())
-        return;
-    QDir().mkpath(dir);
-    w->grab().save(QDir(dir).filePath(name + u".png"_s));
-}
-
 // Every caption of the window fits its control: nothing is clipped at the window font.
 void checkCaptionsFit(QWidget* window)
 {
@@ -77,7 +68,6 @@ private slots:
         const QPoint off = w->frameGeometry().center() - w->screen()->availableGeometry().center();
         QVERIFY2(off.manhattanLength() <= 2, qPrintable(u"%1,%2"_s.arg(off.x()).arg(off.y())));
         checkCaptionsFit(w.window.get());
-        saveShot(w.window.get(), u"frmMain"_s);
     }
 
     // What a screen reader is told of the controls whose accessibility the program gives
@@ -165,7 +155,6 @@ private slots:
             u"Copyright \u00a9 2026-%1 Brenix Industries, Inc."_s.arg(QDate::currentDate().year()));
         QCOMPARE(about->Image1->pixmap().size(), QSize(127, 68));
         checkCaptionsFit(about);
-        saveShot(about, u"frmAbout"_s);
         w.fake->inject("still receiving");
         QCOMPARE(w->txtTerm->Text(), u"still receiving"_s);
         about->btnClose->click();
@@ -179,7 +168,6 @@ private slots:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         checkCaptionsFit(&dialog);
-        saveShot(&dialog, u"frmDialog"_s);
     }
 };
 

@@ -38,18 +38,6 @@ OpenFakeWindow::OpenFakeWindow()
     window->MSComm1->setPortOpen(true);
 }
 
-void OpenFakeWindow::receiveLines(const QString& line, int count)
-{
-    for (int i = 0; i < count; ++i)
-        receive(line.toLatin1() + "\r\n");
-}
-
-void TestWindow::startCapture(const QString& path)
-{
-    CaptureFile::number1().open(path);
-    Globals::blnSaving = true;
-}
-
 QString TestWindow::panel(const QString& key) const
 {
     return window->sbStatus->Panels(key)->text();

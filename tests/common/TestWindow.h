@@ -45,8 +45,6 @@ public:
     // The one message box shown so far as "style | title | text", or how many there were.
     QString onlyMessage() const;
     static QString message(int style, const QString& title, const QString& text);
-    // Capture on, into `path`, without the capture switch's dialogs.
-    void startCapture(const QString& path);
     // Makes `name` in the scratch folder the capture target; returns its path.
     QString captureTo(const QString& name);
 
@@ -61,8 +59,6 @@ public:
 struct OpenFakeWindow : TestWindow {
     OpenFakeWindow();
     void receive(const QByteArray& bytes) { fake->inject(bytes); }
-    // `count` events, each the line and CR LF.
-    void receiveLines(const QString& line, int count);
 };
 
 // A loaded window on the real serial device whose port `port` is a pseudo-terminal playing the
