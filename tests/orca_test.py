@@ -102,9 +102,9 @@ def main():
 
 
 def run(desktop):
-    com1 = os.path.join(desktop.ports, "com1")
+    com1, said = os.path.join(desktop.ports, "com1"), os.path.join(desktop.scratch, "unit.log")
     unit = subprocess.Popen([UNIT, com1, "--interval", "400"], stdin=subprocess.DEVNULL,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                            stdout=open(said, "wb"), stderr=subprocess.STDOUT)
     while not os.path.exists(com1):
         time.sleep(0.05)
     terminal = None
@@ -163,7 +163,11 @@ def run(desktop):
             terminal.terminate()
             terminal.wait(10)
         unit.kill()
-    print(f"{len(steps) - failures} passed, {failures} failed")
+    # The probe at start-up is too brief to power the unit on: only "Up" did.
+    powered = open(said).read().count("powered on")
+    failures += powered != 1
+    print(f"{'PASS' if powered == 1 else 'FAIL'}: the unit was powered on {powered} time(s)")
+    print(f"{len(steps) + 1 - failures} passed, {failures} failed")
     return 1 if failures else 0
 
 

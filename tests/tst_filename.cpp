@@ -2,9 +2,6 @@
 #include "TestWindow.h"
 #include "capture/FileName.h"
 
-#include <QFileDialog>
-#include <QLineEdit>
-
 namespace {
 void touch(const QString& path)
 {
@@ -161,26 +158,6 @@ private slots:
         QCOMPARE(Globals::intFileChoice, 4);
         QCOMPARE(w.target(), other.filePath(u"a.txt"_s));
         QVERIFY(QFile::exists(other.filePath(u"x.txt"_s)));
-    }
-
-    // Qt's save dialog: a name typed without an extension gets ".txt"; a missing folder is
-    // refused.
-    void saveDialogAddsExtension()
-    {
-        QTemporaryDir dir;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (dialog && dialog->isVisible()) {
-                poll.stop();
-                dialog->findChild<QLineEdit*>(u"fileNameEdit"_s)->setText(dir.filePath(u"notes"_s));
-                QMetaObject::invokeMethod(dialog, "accept");
-            }
-        });
-        poll.start(5);
-        const auto chosen = QtPrompter().saveFile({u"Save File As"_s, dir.filePath(u"Text1.txt"_s),
-                                                   u"Text files (*.txt)|*.txt"_s, 1, u".txt"_s});
-        QCOMPARE(chosen.value_or(QString()), dir.filePath(u"notes.txt"_s));
     }
 };
 

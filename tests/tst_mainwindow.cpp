@@ -5,7 +5,9 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QFontDialog>
+#include <QLineEdit>
 
 namespace {
 // A loaded window on the fake device, shown and active.
@@ -38,12 +40,6 @@ QStringList overrunning(frmMain& w)
     return out;
 }
 
-struct CopyRow {
-    const char* name;
-    const char* focus;
-    int start, length;
-    QString clipboard;
-};
 // An arrow key on an option button: where it starts, the key, an error the open raises, and
 // what follows.
 struct ArrowRow {
@@ -135,28 +131,24 @@ private slots:
         QVERIFY(w.prompter.messages.isEmpty());
     }
 
-    void copy_data()
-    {
-        const CopyRow rows[] = {
-            {"a selection over a line break", "txtTerm", 2, 6, "cd\r\nef"},
-            {"no selection empties the clipboard", "txtTerm", 3, 0, ""},
-            {"another control leaves it", "cmbBaud", 2, 6, "before"},
-        };
-        addRows(rows);
-    }
+    // The Edit menu's Copy (Ctrl+C) puts the pane's selection on the clipboard, line breaks and
+    // all, and empties it when nothing is selected; on another control it leaves it alone.
     void copy()
     {
-        QFETCH(CopyRow, row);
         ShownWindow w;
         w->optStatus->setValue(0, true);
         w.fake->inject("abcd\r\nefgh");
-        w->txtTerm->setSelStart(row.start);
-        w->txtTerm->setSelLength(row.length);
-        QApplication::clipboard()->setText(u"before"_s);
-        auto* target = w->findChild<QWidget*>(QLatin1String(row.focus));
-        target->setFocus();
-        QTest::keyClick(target, Qt::Key_C, Qt::ControlModifier); // the Edit menu's Copy
-        QCOMPARE(QApplication::clipboard()->text(), row.clipboard);
+        const auto copied = [&](QWidget* focus, int start, int length) {
+            w->txtTerm->setSelStart(start);
+            w->txtTerm->setSelLength(length);
+            QApplication::clipboard()->setText(u"before"_s);
+            focus->setFocus();
+            QTest::keyClick(focus, Qt::Key_C, Qt::ControlModifier);
+            return QApplication::clipboard()->text();
+        };
+        QCOMPARE(copied(w->txtTerm, 2, 6), u"cd\r\nef"_s);
+        QCOMPARE(copied(w->txtTerm, 3, 0), QString());
+        QCOMPARE(copied(w->cmbBaud, 2, 6), u"before"_s);
         QVERIFY(w.fake->written.isEmpty());
     }
 
@@ -177,17 +169,32 @@ private slots:
         QCOMPARE(described(w.prompter.fontRequests.last()), chosen);
         QCOMPARE(described(w->txtTerm->font()), chosen);
         QVERIFY(w.prompter.messages.isEmpty());
-        // Qt's font dialog offers only what the pane applies: no underline or strikeout.
-        QStringList effects{u"no dialog"_s};
-        QTimer::singleShot(0, [&] {
-            if (auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget())) {
+    }
+
+    // Qt's own dialogs as the program sets them up: a name typed in the save dialog without an
+    // extension gets ".txt"; the font dialog offers no effects, which the pane would not apply.
+    void qtDialogs()
+    {
+        QTemporaryDir dir;
+        QStringList effects{u"no font dialog"_s};
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* save = qobject_cast<QFileDialog*>(modal); save && save->isVisible()) {
+                save->findChild<QLineEdit*>(u"fileNameEdit"_s)->setText(dir.filePath(u"notes"_s));
+                QMetaObject::invokeMethod(save, "accept"); // protected in QFileDialog
+            } else if (auto* font = qobject_cast<QFontDialog*>(modal); font && font->isVisible()) {
                 effects.clear();
-                for (auto* box : dialog->findChildren<QCheckBox*>())
-                    if (box->isVisibleTo(dialog))
+                for (auto* box : font->findChildren<QCheckBox*>())
+                    if (box->isVisibleTo(font))
                         effects << box->text();
-                dialog->reject();
+                font->reject();
             }
         });
+        poll.start(5);
+        const auto chosen = QtPrompter().saveFile({u"Save File As"_s, dir.filePath(u"Text1.txt"_s),
+                                                   u"Text files (*.txt)|*.txt"_s, 1, u".txt"_s});
+        QCOMPARE(chosen.value_or(QString()), dir.filePath(u"notes.txt"_s));
         QVERIFY(!QtPrompter().chooseFont(QFont(u"Liberation Mono"_s, 9)));
         QCOMPARE(effects, QStringList());
     }

@@ -3,6 +3,8 @@
 
 #include "TestWindow.h"
 
+#include <atomic>
+
 namespace {
 const QByteArray kBanner = "BRENIX INDUSTRIES, INC. (C) 1998\r\n";
 
@@ -136,6 +138,30 @@ private slots:
         w.fake->failReadWith = Err::ReadFailed;
         w.receive("lost");
         QVERIFY(w->txtTerm->Text().endsWith(u"more\r\n"_s));
+    }
+
+    // On a real line: the two spaces leave 1000 ms after the banner is sent, then 250 ms apart.
+    void handshakeSpacesOnTheWire()
+    {
+        PtyWindow w;
+        w->optStatus->setValue(0, true);
+        w->chkCommand->click();
+        std::atomic<qint64> first = -1, gap = -1;
+        std::atomic<bool> done = false;
+        std::thread unit([&] { // the unit's clock, which the window's waits do not stop
+            QElapsedTimer clock;
+            clock.start();
+            w.unit->send(kBanner);
+            if (w.unit->receive(1, 3000) == " ")
+                first = clock.restart();
+            if (w.unit->receive(1, 3000) == " ")
+                gap = clock.elapsed();
+            done = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(done, 10000);
+        unit.join();
+        QVERIFY2(first >= 1000 && first <= 1050 && gap >= 230 && gap <= 270,
+                 qPrintable(u"first space %1 ms, second %2 ms later"_s.arg(first).arg(gap)));
     }
 
     void handshakeStatesAndOrder()
