@@ -140,11 +140,14 @@ private slots:
         QVERIFY(w->txtTerm->Text().endsWith(u"more\r\n"_s));
     }
 
-    // On a real line: the two spaces leave 1000 ms after the banner is sent, then 250 ms apart.
+    // On a real line that has been streaming: the two spaces leave 1000 ms after the banner is
+    // sent, then 250 ms apart.
     void handshakeSpacesOnTheWire()
     {
         PtyWindow w;
         w->optStatus->setValue(0, true);
+        w.unit->send("before\r\n"); // read, and the line held until the pane's pass
+        QTRY_COMPARE(w->txtTerm->Text(), u"before\r\n"_s);
         w->chkCommand->click();
         std::atomic<qint64> first = -1, gap = -1;
         std::atomic<bool> done = false;
