@@ -1,4 +1,5 @@
-// The main window at work: layout and minimum size, shut-down, the Edit menu and the About box.
+// The main window at work: layout and minimum size, shut-down, the Edit menu, and the font and
+// save dialogs.
 
 #include "TestWindow.h"
 #include "ui/frmAbout.h"
