@@ -103,8 +103,9 @@ def main():
 
 def run(desktop):
     com1, said = os.path.join(desktop.ports, "com1"), os.path.join(desktop.scratch, "unit.log")
-    unit = subprocess.Popen([UNIT, com1, "--interval", "400"], stdin=subprocess.DEVNULL,
-                            stdout=open(said, "wb"), stderr=subprocess.STDOUT)
+    with open(said, "wb") as console:  # the unit's console, read at the end
+        unit = subprocess.Popen([UNIT, com1, "--interval", "400"], stdin=subprocess.DEVNULL,
+                                stdout=console, stderr=subprocess.STDOUT)
     while not os.path.exists(com1):
         time.sleep(0.05)
     terminal = None
