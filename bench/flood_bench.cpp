@@ -4,12 +4,15 @@
 // program takes it (capture off and on), and memory over ten floods; a paced stream of
 // 3,840 B/s (38,400 baud) with the time from a line written to its text painted; echo, keys
 // typed into the window at a person's pace and echoed at once by the unit, with the time from
-// the key press to the echo painted; the idle open port. CPU is the window thread's own, from
+// the key press to the echo painted; garbage, a unit at the wrong baud rate: 16 KiB of NUL, then
+// 32 KiB of random bytes without CR or LF, then one letter, with the time until that letter is
+// painted, the CPU while the line is quiet after it (the text still on screen) and the time from
+// a key pressed to its byte at the unit; the idle open port. CPU is the window thread's own, from
 // CLOCK_THREAD_CPUTIME_ID. Painted means the pane's viewport received the paint event that
 // shows the text.
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/flood-bench [MiB, default 8] [paced seconds, 10]
-//   BENCH_CASES=flood,memory,paced,echo,idle (the default: all) picks cases.
+//   BENCH_CASES=flood,memory,paced,echo,garbage,idle (the default: all) picks cases.
 
 #include "PtyUnit.h"
 #include "TestSupport.h"
@@ -32,6 +35,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <thread>
 #include <vector>
@@ -297,6 +301,58 @@ int main(int argc, char* argv[])
                     "(%zu keys)\n",
                     "-", "-", "-", percentile(latency, 0.5), percentile(latency, 0.99),
                     latency.size());
+        std::fflush(stdout);
+    }
+    if (wanted("garbage")) {
+        Bench b;
+        // The active window with the focus in the pane: its insertion point blinks.
+        b.window.activateWindow();
+        if (!QTest::qWaitForWindowActive(&b.window))
+            std::fprintf(stderr, "garbage: the window did not become active\n");
+        b.window.txtTerm->setFocus();
+        QByteArray burst(16 * 1024, '\0');
+        std::srand(1);
+        while (burst.size() < 48 * 1024)
+            if (const char c = char(std::rand() & 0xFF); c != '\r' && c != '\n')
+                burst += c;
+        burst += 'Z';
+        bool painted = false;
+        QElapsedTimer sinceSent;
+        double paintedMs = -1;
+        PaintWatch watch(b.window.txtTerm->viewport(), [&] {
+            if (!painted && b.window.txtTerm->document()->lastBlock().text().endsWith(u'Z')) {
+                painted = true;
+                paintedMs = double(sinceSent.nsecsElapsed()) / 1e6;
+            }
+        });
+        sinceSent.start();
+        std::thread writer([&] { b.unit.send(burst); }); // more than the line holds at once
+        waitFor([&] { return painted; }, 60000);
+        writer.join();
+        const auto [quietWall, quietCpu] =
+            b.run([&] { std::this_thread::sleep_for(std::chrono::seconds(5)); }, 0);
+        // A whole repaint of the pane, as a scroll or an uncovered window brings.
+        QElapsedTimer repaint;
+        repaint.start();
+        for (int i = 0; i < 5; ++i)
+            b.window.txtTerm->viewport()->repaint();
+        const double repaintMs = double(repaint.nsecsElapsed()) / 5e6;
+        // A key: the time from when it is due (a timer 100 ms ahead, late by as long as the
+        // window is busy) to its byte at the unit.
+        std::vector<double> keyMs;
+        for (int i = 0; i < 10; ++i) {
+            const auto armed = std::chrono::steady_clock::now();
+            QTimer::singleShot(100, Qt::PreciseTimer, [&] {
+                QTest::keyClick(b.window.txtTerm, Qt::Key_K);
+                if (!b.unit.receive(1, 5000).isEmpty())
+                    keyMs.push_back(msSince(armed) - 100);
+            });
+            waitFor([&] { return int(keyMs.size()) > i; }, 6000);
+        }
+        std::printf("garbage burst         %9s %11s %7.2f   last letter painted %.0f ms, key to "
+                    "unit p99 %.1f ms, whole repaint %.1f ms\n",
+                    "-", "-", 100 * quietCpu / quietWall, paintedMs, percentile(keyMs, 0.99),
+                    repaintMs);
         std::fflush(stdout);
     }
     if (wanted("idle")) {

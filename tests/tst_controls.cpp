@@ -1,7 +1,11 @@
 #include "TestSupport.h"
 #include "ui/controls/Controls.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QPaintEvent>
+#include <QPicture>
 #include <QTextCursor>
 
 namespace {
@@ -40,6 +44,14 @@ struct CutRow {
     QString text, collected;
     int cut;
     QString left;
+};
+
+// What the clipboard holds (format, data, format, data ...), and the pane's text after a paste
+// into "x".
+struct PasteRow {
+    const char* name;
+    QList<QByteArray> formats;
+    QString after;
 };
 } // namespace
 
@@ -80,6 +92,54 @@ private slots:
             QVERIFY2(!seen.contains(picture), qPrintable(name + " looks like " + seen[picture]));
             seen.insert(picture, name);
         }
+    }
+
+    // A paint draws the stand-ins of the lines in its area only: the insertion point's blink
+    // repaints a sliver of a pane whose one block is thousands of stand-ins (a unit at the wrong
+    // baud rate).
+    void standInsPaintOnlyTheArea()
+    {
+        TextBox box;
+        box.setText(QString(4000, QChar(0)));
+        QVERIFY(shown(box, 400, 240));
+        const auto recorded = [&](const QRect& area) {
+            QPicture picture;
+            box.viewport()->render(&picture, area.topLeft(), QRegion(area));
+            return picture.size();
+        };
+        const uint sliver = recorded(QRect(10, 10, 2, 2)), whole = recorded(box.viewport()->rect());
+        QVERIFY2(sliver * 4 < whole, qPrintable(u"%1 of %2 bytes"_s.arg(sliver).arg(whole)));
+    }
+
+    // A paste puts plain text in, shown as received text is, its line ends as line breaks,
+    // whatever the clipboard holds.
+    void paste_data()
+    {
+        const PasteRow rows[] = {
+            {"empty", {}, u"x"_s},
+            {"an image", {"image/png", "\x89PNG\r\n\x1a\n"}, u"x"_s},
+            {"rich text alone", {"text/html", "<b>bold</b>"}, u"x"_s},
+            {"rich and plain text", {"text/html", "<b>bold</b>", "text/plain", "plain"},
+             u"xplain"_s},
+            {"line ends and control bytes",
+             {"text/plain", "a\r\nb\nc\rd\x1b\x00\x7f\xc2\x85!"_ba},
+             u"xa\r\nb\r\nc\r\nd\x1b"_s + QChar(0) + u"\x7f\ufffd!"_s},
+        };
+        addRows(rows);
+    }
+    void paste()
+    {
+        QFETCH(PasteRow, row);
+        TextBox box;
+        box.setText(u"x"_s);
+        box.setSelStart(1);
+        auto* data = new QMimeData;
+        for (qsizetype i = 0; i + 1 < row.formats.size(); i += 2)
+            data->setData(QString::fromLatin1(row.formats[i]), row.formats[i + 1]);
+        QGuiApplication::clipboard()->setMimeData(data);
+        box.paste();
+        QCOMPARE(box.Text(), row.after);
+        QCOMPARE(box.toPlainText(), TextBox::toDisplay(row.after));
     }
 
     // Cutting the pane's first characters never leaves half a line break behind, whether the

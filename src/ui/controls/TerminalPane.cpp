@@ -1,6 +1,7 @@
 #include "TerminalPane.h"
 
 #include <QEvent>
+#include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPlainTextDocumentLayout>
@@ -12,8 +13,12 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <array>
 #include <iterator>
+#include <optional>
 #include <utility>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 constexpr char16_t kControlPictures = 0x2400; // U+2400..U+241F stand for 0x00..0x1F
@@ -115,6 +120,12 @@ TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent)
     // tens of thousands of characters without one (438 ms against 21 ms for 64,000), and a
     // flood's event brings that much.
     setWordWrapMode(QTextOption::WrapAnywhere);
+    // Left to right, as the unit writes: left to Qt, the direction of a block is looked up by
+    // scanning it for a letter that has one, on every cursor-to-x question, and a block of
+    // stand-ins and garbage has none (4,000 of them cost 160-270 ms a paint).
+    QTextOption option = doc->defaultTextOption();
+    option.setTextDirection(Qt::LeftToRight);
+    doc->setDefaultTextOption(option);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUndoRedoEnabled(false);
@@ -240,16 +251,63 @@ void TextBox::paintEvent(QPaintEvent* event)
     paintStandIns(event->rect());
 }
 
+namespace {
+// The letters drawn over stand-ins, in one font made once a paint: a plain bold letter of most of
+// the line's height, narrowed where it is wider than its cell.
+class StandInLetters {
+public:
+    explicit StandInLetters(qreal lineHeight) : m_lineHeight(lineHeight)
+    {
+        m_font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("FreeSans")});
+        m_font.setStyleHint(QFont::SansSerif);
+        m_font.setBold(true);
+        m_font.setPixelSize(qMax(6, int(lineHeight * 0.8)));
+        m_metrics.emplace(m_font);
+    }
+
+    qreal lineHeight() const { return m_lineHeight; }
+
+    void draw(QPainter& painter, const QRectF& cell, char16_t letter)
+    {
+        const QString shown(QChar{letter});
+        qreal& advance = m_advance[letter & 0x7F];
+        if (advance < 0)
+            advance = m_metrics->horizontalAdvance(shown);
+        if (advance > cell.width()) {
+            QFont narrow = m_font;
+            narrow.setPixelSize(qMax(5, int(m_font.pixelSize() * cell.width() / advance)));
+            painter.setFont(narrow);
+        } else {
+            painter.setFont(m_font);
+        }
+        painter.drawText(cell, Qt::AlignCenter, shown);
+    }
+
+private:
+    qreal m_lineHeight;
+    QFont m_font;
+    std::optional<QFontMetricsF> m_metrics;
+    std::array<qreal, 128> m_advance = filled(-1.0);
+
+    static std::array<qreal, 128> filled(qreal v)
+    {
+        std::array<qreal, 128> a;
+        a.fill(v);
+        return a;
+    }
+};
+} // namespace
+
 void TextBox::paintStandIns(const QRect& area)
 {
     QPainter painter(viewport());
     const QTextCursor cursor = textCursor();
+    const int selectionStart = cursor.selectionStart(), selectionEnd = cursor.selectionEnd();
     const int insertionPoint = getPaintContext().cursorPosition; // -1 while it blinks off
     const QPointF offset = contentOffset();
-    QFont letterFont;
-    letterFont.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("FreeSans")});
-    letterFont.setStyleHint(QFont::SansSerif);
-    letterFont.setBold(true);
+    std::optional<StandInLetters> letters; // made at the first stand-in of each line height
+    // Only the lines inside the area: a blink repaints a sliver, and a block of stand-ins can be
+    // thousands of characters long.
     for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
         const QRectF bounds = blockBoundingGeometry(block).translated(offset);
         if (bounds.top() > area.bottom())
@@ -258,39 +316,55 @@ void TextBox::paintStandIns(const QRect& area)
             continue;
         const QString text = block.text();
         const QTextLayout* layout = block.layout();
-        for (int i = 0; i < text.size(); ++i) {
-            const char16_t letter = standInLetter(text[i].unicode());
-            if (letter == 0)
+        for (int l = 0; l < layout->lineCount(); ++l) {
+            const QTextLine line = layout->lineAt(l);
+            const qreal top = bounds.top() + line.y();
+            if (top > area.bottom())
+                break;
+            if (top + line.height() < area.top())
                 continue;
-            const QTextLine line = layout->lineForTextPosition(i);
-            if (!line.isValid())
-                continue;
-            const qreal left = line.cursorToX(i);
-            const QRectF cell(bounds.left() + left, bounds.top() + line.y(),
-                              line.cursorToX(i + 1) - left, line.height());
-            const int position = block.position() + i;
-            const bool selected =
-                position >= cursor.selectionStart() && position < cursor.selectionEnd();
-            const bool unassigned = letter >= u'a'; // lower case, and '}'
-            painter.fillRect(cell, selected     ? palette().color(QPalette::Highlight)
-                                   : unassigned ? QColor(0x8a, 0x2c, 0x0c)
-                                                : QColor(0x1f, 0x4e, 0x79));
-            // A plain bold letter of most of the line's height, narrowed to fit the cell.
-            const QString shown(QChar{letter});
-            letterFont.setPixelSize(qMax(6, int(cell.height() * 0.8)));
-            const qreal advance = QFontMetricsF(letterFont).horizontalAdvance(shown);
-            if (advance > cell.width()) {
-                const int narrowed = int(letterFont.pixelSize() * cell.width() / advance);
-                letterFont.setPixelSize(qMax(5, narrowed));
+            const int end = qMin(line.textStart() + line.textLength(), int(text.size()));
+            for (int i = line.textStart(); i < end; ++i) {
+                const char16_t letter = standInLetter(text[i].unicode());
+                if (letter == 0)
+                    continue;
+                const qreal left = line.cursorToX(i);
+                const QRectF cell(bounds.left() + left, top, line.cursorToX(i + 1) - left,
+                                  line.height());
+                if (!letters || letters->lineHeight() != line.height())
+                    letters.emplace(line.height());
+                const int position = block.position() + i;
+                const bool selected = position >= selectionStart && position < selectionEnd;
+                const bool unassigned = letter >= u'a'; // lower case, and '}'
+                painter.fillRect(cell, selected     ? palette().color(QPalette::Highlight)
+                                       : unassigned ? QColor(0x8a, 0x2c, 0x0c)
+                                                    : QColor(0x1f, 0x4e, 0x79));
+                painter.setPen(selected ? palette().color(QPalette::HighlightedText) : Qt::white);
+                letters->draw(painter, cell, letter);
+                if (position == insertionPoint) // the cell covered it
+                    painter.fillRect(QRectF(cell.topLeft(), QSizeF(cursorWidth(), cell.height())),
+                                     palette().color(QPalette::Text));
             }
-            painter.setFont(letterFont);
-            painter.setPen(selected ? palette().color(QPalette::HighlightedText) : Qt::white);
-            painter.drawText(cell, Qt::AlignCenter, shown);
-            if (position == insertionPoint) // the cell covered it
-                painter.fillRect(QRectF(cell.topLeft(), QSizeF(cursorWidth(), cell.height())),
-                                 palette().color(QPalette::Text));
         }
     }
+}
+
+bool TextBox::canInsertFromMimeData(const QMimeData* source) const
+{
+    return source && source->hasText();
+}
+
+void TextBox::insertFromMimeData(const QMimeData* source)
+{
+    if (!canInsertFromMimeData(source))
+        return; // an empty clipboard, an image: nothing to put in
+    QString text = source->text();
+    text.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n').replace(u"\n"_s, u"\r\n"_s);
+    flush();
+    m_atEnd = false;
+    QTextCursor cursor = textCursor();
+    cursor.insertText(toDisplay(text));
+    setTextCursor(cursor);
 }
 
 bool TextBox::eventFilter(QObject* watched, QEvent* event)

@@ -37,6 +37,9 @@
 //   changes that follow: the range changes with every line, and Fusion's groove costs more to
 //   paint than the line.
 // - `paintEvent`: the stand-ins' letters over the text Qt has drawn.
+// - `canInsertFromMimeData` and `insertFromMimeData`: every paste (Ctrl+V, Shift+Insert, the
+//   context menu, the middle button, a drop) puts plain text in, shown as received text is, its
+//   line ends as line breaks. Qt's own crashes on an empty clipboard under X11 (Qt 6.4).
 // - `eventFilter` on the pane and its viewport: a key, a click or input-method text from the user
 //   lays out collected text first and ends the insertion point's stay at the end.
 
@@ -97,6 +100,8 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
