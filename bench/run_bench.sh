@@ -212,6 +212,14 @@ open_port
 sleep 3
 read -r paced paced_x <<<"$(share "$term")"
 stop_terminal
+# Garbage: a unit at another baud rate, random bytes at the same 3,840 B/s.
+start_unit --baud 38400 --pace 3840 --garbage
+start_terminal
+sleep 0.5
+open_port
+sleep 3
+read -r garbage _ <<<"$(share "$term")"
+stop_terminal
 # Idle: the port open, the unit silent after its start-up lines.
 start_unit --interval 3600000
 start_terminal
@@ -303,13 +311,21 @@ wait_line "$work/unit.log" 'powered on'
 sleep 3
 read -r c_paced c_paced_x <<<"$(share "$cute")"
 cutecom_stop
+start_unit --baud 38400 --pace 3840 --garbage
+cutecom_start
+cutecom_open
+wait_line "$work/unit.log" 'powered on'
+sleep 3
+read -r c_garbage _ <<<"$(share "$cute")"
+cutecom_stop
 
 # In-process on the same display: the time from a line written, and from a key pressed, to the
 # text painted; the window's answers during a flood.
-QT_QPA_PLATFORM=xcb BRENIX_PORT_DIR="$work/none" BENCH_CASES=flood,paced,echo \
+QT_QPA_PLATFORM=xcb BRENIX_PORT_DIR="$work/none" BENCH_CASES=flood,paced,echo,garbage \
   build/bench/flood-bench 8 "$SECS" >"$work/inproc.txt" 2>/dev/null
 p99() { grep "^$1" "$work/inproc.txt" | grep -o 'p99 [0-9.]*' | awk '{print $2}'; }
 echo_p99=$(p99 echo)
+garbage_line=$(grep '^garbage' "$work/inproc.txt" || true)
 paced_p99=$(p99 paced)
 answers_p99=$(p99 'flood, capture off')
 
@@ -330,6 +346,7 @@ row "flood, capture on: lost/extra bytes" "$on_lost" - "$p_lost" "0/0"
 row "flood: window answers, p99 ms late" "$answers_p99" - - "< 20"
 row "paced 3,840 B/s: CPU %" "$paced" "$c_paced" "$p_paced" "<= 0.6x Cute, 1.6"
 row "paced: X server CPU %" "$paced_x" "$c_paced_x" - "<= CuteCom"
+row "garbage 3,840 B/s: CPU %" "$garbage" "$c_garbage" - "<= 1.5x paced"
 row "paced: line written to painted, p99 ms" "$paced_p99" - - "< 100"
 row "echo: key pressed to echo painted, p99 ms" "$echo_p99" - - "< 20"
 row "resident MiB after two 8 MiB floods" "${rss[1]}" "${c_mem[1]}" "${p_mem[1]}" "<= 40, flat"
@@ -340,4 +357,5 @@ row "floor: its X server CPU %" "$floor_line_x" - - -
 row "idle: X server CPU %" "$idle_x" - - -
 row "start-up to a shown window: ms" "$startup" - - -
 echo "resident MiB after each 8 MiB flood: Brenix ${rss[*]}; CuteCom ${c_mem[*]}; picocom ${p_mem[*]}"
+echo "after 16 KiB of NUL, 32 KiB of garbage and a letter (in-process, window active): ${garbage_line:-none}"
 echo "capture file: $(stat -c %s "$capture" 2>/dev/null || echo none) bytes; start-up ms ${startups[*]}"

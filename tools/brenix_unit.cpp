@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <random>
 #include <string>
 #include <termios.h>
 #include <unistd.h>
@@ -35,6 +36,8 @@ Plays the Brenix unit on a pseudo-terminal linked as LINK (e.g. a port folder's 
   --interval MS  time between status lines (default 500)
   --flood N      at power-on, write N bytes of text lines and every byte value
                  as fast as the line takes them, and print their checksum
+  --garbage      send random bytes at the line rate instead of readings, as a
+                 unit at another baud rate seems to
   --log FILE     append every byte sent to the line to FILE
   --help         this text
 
@@ -57,6 +60,7 @@ struct Options {
     int pace = 0;
     int intervalMs = 500;
     long flood = -1;
+    bool garbage = false;
     std::string log;
 };
 
@@ -77,6 +81,8 @@ bool parse(int argc, char* argv[], Options& o)
             o.intervalMs = std::atoi(argv[++i]);
         else if (arg == "--flood" && hasValue)
             o.flood = std::atol(argv[++i]);
+        else if (arg == "--garbage")
+            o.garbage = true;
         else if (arg == "--log" && hasValue)
             o.log = argv[++i];
         else if (o.link.empty() && arg.rfind("--", 0) != 0)
@@ -157,6 +163,7 @@ private:
     std::FILE* m_log = nullptr;
     State m_state = State::Off;
     std::deque<char> m_out;
+    std::minstd_rand m_random{1};
     std::size_t m_bannerEnd = 0; // bytes still to send before the banner line has gone out
     Clock::time_point m_bannerSent{};
     Clock::time_point m_firstSpace{};
@@ -340,6 +347,11 @@ void Unit::tick(Clock::time_point now)
     }
     if (m_state != State::Initialising && m_state != State::Status && m_state != State::Readings)
         return;
+    if (m_o.garbage && m_state == State::Readings) {
+        while (m_out.size() < std::size_t(m_o.pace / 10)) // a tenth of a second ahead
+            m_out.push_back(char(m_random() >> 16));
+        return;
+    }
     if (now < m_nextLine)
         return;
     m_nextLine = now + Ms(m_o.intervalMs);
