@@ -75,10 +75,18 @@ class Session:
             self.procs.remove(p)
         return p
 
-    def start_window_manager(self):
+    def start_window_manager(self, keys=True):
         # It activates a new window, as the tests rely on; once in a CI run it was not managing
-        # yet when the program's window came.
-        self.start_until(["openbox"], lambda: "window id" in subprocess.run(
+        # yet when the program's window came. keys=False: openbox takes no key for itself (its
+        # own bindings would close the window or switch desktops on random chords).
+        argv = ["openbox"]
+        if not keys:
+            rc = os.path.join(self.scratch, "openbox.xml")
+            with open(rc, "w") as f:
+                f.write('<openbox_config xmlns="http://openbox.org/3.4/rc"><keyboard/>'
+                        '</openbox_config>\n')
+            argv += ["--config-file", rc]
+        self.start_until(argv, lambda: "window id" in subprocess.run(
             ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True, text=True).stdout)
 
     def stop(self):
