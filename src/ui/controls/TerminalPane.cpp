@@ -360,11 +360,8 @@ void TextBox::insertFromMimeData(const QMimeData* source)
         return; // an empty clipboard, an image: nothing to put in
     QString text = source->text();
     text.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n').replace(u"\n"_s, u"\r\n"_s);
-    flush();
-    m_atEnd = false;
-    QTextCursor cursor = textCursor();
-    cursor.insertText(toDisplay(text));
-    setTextCursor(cursor);
+    m_atEnd = false; // in place of the selection, not after text still collected
+    setSelText(text);
 }
 
 bool TextBox::eventFilter(QObject* watched, QEvent* event)
