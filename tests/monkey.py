@@ -141,7 +141,7 @@ class Screen:
         self.root.change_attributes(event_mask=X.StructureNotifyMask)  # where the answer comes
         self.protocols = self.d.intern_atom("WM_PROTOCOLS")
         self.ping_atom = self.d.intern_atom("_NET_WM_PING")
-        # Every key of the layout, by keycode, and the keycodes of the modifiers.
+        # Every key of the layout, by keycode.
         XK.load_keysym_group("xf86")
         XK.load_keysym_group("xkb")
         names = {v: n[3:] for n, v in vars(XK).items() if n.startswith("XK_")}
@@ -149,14 +149,13 @@ class Screen:
         mapping = self.d.get_keyboard_mapping(first, self.d.display.info.max_keycode - first + 1)
         self.keys = [(first + i, names.get(syms[0], hex(syms[0])))
                      for i, syms in enumerate(mapping) if syms[0]]
-        self.modifier = {m: self.d.keysym_to_keycode(XK.string_to_keysym(m)) for m in MODIFIERS}
 
     def keycode(self, name):
         return self.d.keysym_to_keycode(XK.string_to_keysym(name))
 
     def key(self, keycode, modifiers):
         # A real chord through the XTEST extension, as a hand presses it.
-        held = [self.modifier[m] for m in modifiers]
+        held = [self.keycode(m) for m in modifiers]
         for code in held + [keycode]:
             xtest.fake_input(self.d, X.KeyPress, code)
         for code in [keycode] + held[::-1]:

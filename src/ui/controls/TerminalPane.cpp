@@ -5,6 +5,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPlainTextDocumentLayout>
+#include <QStaticText>
 #include <QScopeGuard>
 #include <QSignalBlocker>
 #include <QTextBlock>
@@ -15,7 +16,6 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
-#include <optional>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -251,52 +251,53 @@ void TextBox::paintEvent(QPaintEvent* event)
     paintStandIns(event->rect());
 }
 
-namespace {
-// The letters drawn over stand-ins, in one font made once a paint: a plain bold letter of most of
-// the line's height, narrowed where it is wider than its cell.
+// The letters drawn over stand-ins: a plain bold letter of most of the line's height, narrowed
+// where it is wider than its cell, each laid out once and kept while the cell's size stays.
 class StandInLetters {
 public:
-    explicit StandInLetters(qreal lineHeight) : m_lineHeight(lineHeight)
+    StandInLetters(qreal lineHeight, qreal cellWidth) : m_height(lineHeight), m_width(cellWidth)
     {
         m_font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("FreeSans")});
         m_font.setStyleHint(QFont::SansSerif);
         m_font.setBold(true);
         m_font.setPixelSize(qMax(6, int(lineHeight * 0.8)));
-        m_metrics.emplace(m_font);
     }
 
-    qreal lineHeight() const { return m_lineHeight; }
+    bool fits(const QRectF& cell) const
+    {
+        return cell.height() == m_height && cell.width() == m_width;
+    }
 
     void draw(QPainter& painter, const QRectF& cell, char16_t letter)
     {
-        const QString shown(QChar{letter});
-        qreal& advance = m_advance[letter & 0x7F];
-        if (advance < 0)
-            advance = m_metrics->horizontalAdvance(shown);
-        if (advance > cell.width()) {
-            QFont narrow = m_font;
-            narrow.setPixelSize(qMax(5, int(m_font.pixelSize() * cell.width() / advance)));
-            painter.setFont(narrow);
-        } else {
-            painter.setFont(m_font);
+        Letter& l = m_letters[letter & 0x7F];
+        if (l.text.text().isEmpty()) {
+            const QString shown(QChar{letter});
+            l.font = m_font;
+            const qreal advance = QFontMetricsF(m_font).horizontalAdvance(shown);
+            if (advance > m_width)
+                l.font.setPixelSize(qMax(5, int(m_font.pixelSize() * m_width / advance)));
+            l.text.setText(shown);
+            l.text.setTextFormat(Qt::PlainText);
+            l.text.prepare(QTransform(), l.font);
         }
-        painter.drawText(cell, Qt::AlignCenter, shown);
+        painter.setFont(l.font);
+        const QSizeF size = l.text.size();
+        painter.drawStaticText(cell.center() - QPointF(size.width() / 2, size.height() / 2),
+                               l.text);
     }
 
 private:
-    qreal m_lineHeight;
+    struct Letter {
+        QStaticText text;
+        QFont font;
+    };
+    qreal m_height, m_width;
     QFont m_font;
-    std::optional<QFontMetricsF> m_metrics;
-    std::array<qreal, 128> m_advance = filled(-1.0);
-
-    static std::array<qreal, 128> filled(qreal v)
-    {
-        std::array<qreal, 128> a;
-        a.fill(v);
-        return a;
-    }
+    std::array<Letter, 128> m_letters;
 };
-} // namespace
+
+TextBox::~TextBox() = default;
 
 void TextBox::paintStandIns(const QRect& area)
 {
@@ -305,7 +306,6 @@ void TextBox::paintStandIns(const QRect& area)
     const int selectionStart = cursor.selectionStart(), selectionEnd = cursor.selectionEnd();
     const int insertionPoint = getPaintContext().cursorPosition; // -1 while it blinks off
     const QPointF offset = contentOffset();
-    std::optional<StandInLetters> letters; // made at the first stand-in of each line height
     // Only the lines inside the area: a blink repaints a sliver, and a block of stand-ins can be
     // thousands of characters long.
     for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
@@ -331,8 +331,8 @@ void TextBox::paintStandIns(const QRect& area)
                 const qreal left = line.cursorToX(i);
                 const QRectF cell(bounds.left() + left, top, line.cursorToX(i + 1) - left,
                                   line.height());
-                if (!letters || letters->lineHeight() != line.height())
-                    letters.emplace(line.height());
+                if (!m_letters || !m_letters->fits(cell))
+                    m_letters = std::make_unique<StandInLetters>(cell.height(), cell.width());
                 const int position = block.position() + i;
                 const bool selected = position >= selectionStart && position < selectionEnd;
                 const bool unassigned = letter >= u'a'; // lower case, and '}'
@@ -340,7 +340,7 @@ void TextBox::paintStandIns(const QRect& area)
                                        : unassigned ? QColor(0x8a, 0x2c, 0x0c)
                                                     : QColor(0x1f, 0x4e, 0x79));
                 painter.setPen(selected ? palette().color(QPalette::HighlightedText) : Qt::white);
-                letters->draw(painter, cell, letter);
+                m_letters->draw(painter, cell, letter);
                 if (position == insertionPoint) // the cell covered it
                     painter.fillRect(QRectF(cell.topLeft(), QSizeF(cursorWidth(), cell.height())),
                                      palette().color(QPalette::Text));

@@ -48,6 +48,10 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <memory>
+
+class StandInLetters;
+
 // The terminal pane's vertical scroll bar. While deferring, a change repaints it only after
 // kDeferredRepaintMs, together with the changes that follow.
 class PaneScrollBar : public QScrollBar {
@@ -73,6 +77,7 @@ public:
     static constexpr int kLongPassMs = 100;
     static constexpr qsizetype kLongText = 65536; // characters
     explicit TextBox(QWidget* parent = nullptr);
+    ~TextBox() override;
     QString Text() const;
     void setText(const QString& text);
     int Length() const;
@@ -125,4 +130,5 @@ private:
     QElapsedTimer m_lastPass;
     QElapsedTimer m_lastArrival; // the last text collected
     int m_passes = 0;
+    std::unique_ptr<StandInLetters> m_letters; // laid out for the stand-ins' cell size
 };
