@@ -7,7 +7,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/handshake-bench [rounds, default 50]
 
 #include "PtyUnit.h"
-#include "port/QtSerialDevice.h"
+#include "port/SystemSerialDevice.h"
 #include "ui/frmMain.h"
 
 #include <QApplication>
@@ -34,21 +34,21 @@ double percentile(std::vector<double> values, double p)
 }
 
 // The real device, timing the reads that bring a CR and every write.
-class TimedDevice : public QtSerialDevice {
+class TimedDevice : public SystemSerialDevice {
 public:
     Clock::time_point crRead;
     std::vector<Clock::time_point> writes;
 
     QByteArray read(qint64 maxBytes) override
     {
-        QByteArray bytes = QtSerialDevice::read(maxBytes);
+        QByteArray bytes = SystemSerialDevice::read(maxBytes);
         if (bytes.contains('\r'))
             crRead = Clock::now();
         return bytes;
     }
     void write(const QByteArray& bytes) override
     {
-        QtSerialDevice::write(bytes);
+        SystemSerialDevice::write(bytes);
         writes.push_back(Clock::now());
     }
 };

@@ -1,13 +1,12 @@
 #include "MSComm.h"
 
 #include "PortMap.h"
-#include "QtSerialDevice.h"
+#include "SystemSerialDevice.h"
 #include "runtime/RuntimeError.h"
 
-#include <limits>
 
 MSComm::MSComm(std::unique_ptr<SerialDevice> device, QObject* parent)
-    : QObject(parent), m_device(device ? std::move(device) : std::make_unique<QtSerialDevice>())
+    : QObject(parent), m_device(device ? std::move(device) : std::make_unique<SystemSerialDevice>())
 {
     connect(m_device.get(), &SerialDevice::readyRead, this, &MSComm::raiseReceiveIfWaiting);
     connect(m_device.get(), &SerialDevice::lineEvent, this, &MSComm::raise);
@@ -44,7 +43,7 @@ void MSComm::setPortOpen(bool open)
 {
     if (!open) {
         if (PortOpen()) {
-            m_device->releaseReads(); // what arrived before the close is read, as ever
+            releaseReads(); // what arrived before the close is taken, as ever
             m_device->close();
         }
         return;
@@ -59,7 +58,7 @@ int MSComm::InBufferCount()
     if (!PortOpen())
         throw RuntimeError(Err::PortNotOpen);
     m_device->pull(kMostWaitingBytes);
-    return int(qMin<qint64>(m_device->bytesAvailable(), std::numeric_limits<int>::max()));
+    return int(qMin(m_device->bytesAvailable(), kMostWaitingBytes));
 }
 
 void MSComm::setInputLen(int length)
@@ -75,6 +74,7 @@ QByteArray MSComm::Input()
         throw RuntimeError(Err::PortNotOpen);
     const qint64 waiting = m_device->bytesAvailable();
     const qint64 take = m_inputLen == 0 ? waiting : qMin<qint64>(m_inputLen, waiting);
+    m_taken += take;
     return take > 0 ? m_device->read(take) : QByteArray();
 }
 
@@ -99,8 +99,14 @@ void MSComm::releaseReads()
 
 void MSComm::raiseReceiveIfWaiting()
 {
-    if (receiveWaiting())
-        emit OnComm();
+    if (!receiveWaiting())
+        return;
+    const qint64 taken = m_taken;
+    emit OnComm();
+    // An event takes at most kMostWaitingBytes: the rest is taken by the next, as soon as the
+    // event loop runs, unless this one took nothing (the allowance held it back).
+    if (m_taken > taken && PortOpen() && m_device->bytesAvailable() > 0)
+        QMetaObject::invokeMethod(this, &MSComm::raiseReceiveIfWaiting, Qt::QueuedConnection);
 }
 
 bool MSComm::receiveWaiting()

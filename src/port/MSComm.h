@@ -32,7 +32,8 @@ public:
     // Opens with CommPort and Settings (8002, 8005, 8015) or closes.
     void setPortOpen(bool open);
     // The bytes waiting: in the program, and what the system holds for the line now, up to
-    // kMostWaitingBytes in all, so that one receive event never takes megabytes.
+    // kMostWaitingBytes, so that one receive event never takes megabytes (the next event
+    // follows at once for the rest).
     int InBufferCount();
     static constexpr qint64 kMostWaitingBytes = 64 * 1024;
     int InputLen() const { return m_inputLen; }
@@ -43,8 +44,9 @@ public:
     void Output(const QByteArray& bytes);
     int CommEvent() const { return m_commEvent; }
 
-    // Lets bytes that arrive in the next `ms` milliseconds wait to be taken in one receive event;
-    // releaseReads() takes them at once (a receive event, nested, when any are waiting).
+    // Raises no receive event for the next `ms` milliseconds: the device still reads every byte
+    // as it comes, and they wait in the program to be taken in one event. releaseReads() ends
+    // the hold and raises that event at once (nested) when bytes are waiting.
     void holdReads(int ms);
     void releaseReads();
     // Raises one receive event when bytes are waiting on the open port.
@@ -64,6 +66,7 @@ signals:
 private:
     void raise(int code);
     std::unique_ptr<SerialDevice> m_device;
+    qint64 m_taken = 0; // bytes the receive events have taken, to tell whether one took any
     int m_commPort = 1;
     PortSettings m_settings;
     int m_inputLen = 0;

@@ -31,14 +31,15 @@ public:
     virtual QByteArray read(qint64 maxBytes) = 0;
     // Hands the bytes to the operating system at once.
     virtual void write(const QByteArray& bytes) = 0;
-    // Leaves bytes that arrive in the operating system's buffer for up to `ms` milliseconds, so
-    // that they are taken in one event. releaseReads() ends the wait early and takes what waits
-    // at once. A device that cannot wait ignores both.
+    // Raises no readyRead for up to `ms` milliseconds: bytes that arrive meanwhile are still read
+    // from the system as they come, and wait in the program to be taken in one event.
+    // releaseReads() ends the hold early, takes what the system holds and raises readyRead when
+    // bytes wait. A device that cannot wait ignores both.
     virtual void holdReads(int ms) { Q_UNUSED(ms); }
     virtual void releaseReads() {}
     // Takes what the operating system holds for the line into the program, until `upTo` bytes
-    // wait or the system has no more (not while reads are held). A device whose bytes all wait
-    // in the program already ignores it.
+    // wait or the system has no more. A device whose bytes all wait in the program already
+    // ignores it.
     virtual void pull(qint64 upTo) { Q_UNUSED(upTo); }
 signals:
     // New bytes are waiting.

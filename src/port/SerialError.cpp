@@ -1,21 +1,26 @@
 #include "SerialError.h"
 
-#include <cerrno>
+#include <QString>
 
-RuntimeError serialError(SerialOp op, QSerialPort::SerialPortError error, const QString& osText,
-                         int err)
+#include <cerrno>
+#include <cstring>
+
+RuntimeError serialError(SerialOp op, int err)
 {
+    const QString text = QString::fromLocal8Bit(std::strerror(err));
     switch (op) {
     case SerialOp::Open:
-        if (error == QSerialPort::PermissionError || error == QSerialPort::OpenError)
-            return RuntimeError(err == EACCES ? Err::PermissionDenied : Err::PortBusy, osText);
-        return RuntimeError(Err::NoSuchPort, osText);
+        if (err == EACCES || err == EPERM)
+            return RuntimeError(Err::PermissionDenied, text);
+        if (err == EBUSY || err == EWOULDBLOCK)
+            return RuntimeError(Err::PortBusy, text);
+        return RuntimeError(Err::NoSuchPort, text);
     case SerialOp::Apply:
-        return RuntimeError(Err::ApplyStateFailed, osText);
+        return RuntimeError(Err::ApplyStateFailed, text);
     case SerialOp::Read:
-        return RuntimeError(Err::ReadFailed, osText);
+        return RuntimeError(Err::ReadFailed, text);
     case SerialOp::Write:
         break;
     }
-    return RuntimeError(Err::PortNotOpen, osText);
+    return RuntimeError(Err::PortNotOpen, text);
 }

@@ -2,13 +2,11 @@
 
 #include "runtime/RuntimeError.h"
 
-#include <QSerialPort>
-
 // What was being done with the serial port when it failed.
 enum class SerialOp { Open, Apply, Read, Write };
 
 // The one mapping of serial port failures onto the runtime's numbers: opening gives 8002 (no
-// such device), 8005 (held by another program) or 70 (the user may not open it: `err` is
-// EACCES); applying settings 8015; reading 8020; writing 8018. The text is the system's own.
-RuntimeError serialError(SerialOp op, QSerialPort::SerialPortError error, const QString& osText,
-                         int err = 0);
+// such device), 8005 (held by another program: EBUSY, EWOULDBLOCK) or 70 (the user may not open
+// it: EACCES, EPERM); applying settings 8015; reading 8020; writing 8018. The text is the
+// system's own for `err`.
+RuntimeError serialError(SerialOp op, int err);

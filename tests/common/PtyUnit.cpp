@@ -80,6 +80,11 @@ int PtyUnit::baudRate() const
     return 0;
 }
 
+bool PtyUnit::hangUp()
+{
+    return ::ioctl(m_slave, TIOCVHANGUP) == 0;
+}
+
 PtyUnit::~PtyUnit()
 {
     ::close(m_slave);

@@ -22,6 +22,10 @@ public:
     int waiting() const;
     // The speed the program set on the line.
     int baudRate() const;
+    // Hangs the line up as the kernel does when a USB adapter is pulled out: what waits unread
+    // is discarded, and the program's reads find the end of the file. False when not allowed
+    // (it needs CAP_SYS_ADMIN).
+    bool hangUp();
 
 private:
     int m_master = -1;

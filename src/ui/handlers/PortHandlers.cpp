@@ -113,7 +113,7 @@ void frmMain::MSComm1_DeviceLosing()
 {
     // The port closes next, and what it still holds with it: take it now, whatever the
     // allowance, so that every byte read before the loss is shown and captured.
-    if (MSComm1->receiveWaiting())
+    while (MSComm1->receiveWaiting())
         MSComm1_OnComm(true);
 }
 

@@ -13,9 +13,8 @@
 namespace {
 // Events handled per tmrEvents period beyond the first; later ones wait for the next period.
 constexpr int kEventAllowance = 300;
-// A line that brings more than this between two passes of the pane is fast, and its bytes are
-// never held: what a hold leaves in the system (192 bytes a pass at 38,400 baud) stays far below
-// the 4 KiB it buffers, and a flood is read as fast as it comes.
+// A line that brings more than this between two passes of the pane is fast, and its receive
+// events are never held: a flood is taken as fast as it comes.
 constexpr int kMostHeldBytes = 1024;
 
 // Runs one step of the event. A failure skips that step only: whatever was read from the
@@ -81,9 +80,10 @@ void frmMain::MSComm1_OnComm(bool takeAll)
     }
     txtTerm->setSelText(strOut);
 
-    // The pane shows what streams in at its next pass: what arrives before it can wait in the
-    // system and be taken in one event as the pass begins, one wake-up instead of several. The
-    // handshake times its answers from the line's arrival, so its bytes never wait.
+    // The pane shows what streams in at its next pass: what arrives before it is read at once
+    // and waits in the program, to be taken in one event as the pass begins, one run of the
+    // receive path instead of several. The handshake times its answers from the line's arrival,
+    // so its bytes never wait.
     bytesSincePass += bytIn.size();
     readsMayWait = bytesSincePass <= kMostHeldBytes && !Globals::blnCommandPending;
     if (const int ms = txtTerm->msToPass(); readsMayWait && ms > 0)
