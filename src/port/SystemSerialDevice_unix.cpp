@@ -166,17 +166,14 @@ void SystemSerialDevice::apply(const PortSettings& s)
 
 bool SystemSerialDevice::readAvailable()
 {
+    char chunk[16 * 1024];
     while (m_buffer.size() < kReadBufferBytes) {
-        const qsizetype from = m_buffer.size();
-        m_buffer.resize(from + qMin<qint64>(kReadBufferBytes - from, 64 * 1024));
-        const ssize_t n = ::read(m_fd, m_buffer.data() + from, size_t(m_buffer.size() - from));
-        const int err = errno;
-        m_buffer.truncate(from + qMax<ssize_t>(n, 0));
+        const ssize_t n = ::read(m_fd, chunk, size_t(qMin<qint64>(kReadBufferBytes - m_buffer.size(),
+                                                                 qint64(sizeof chunk))));
         if (n > 0)
-            continue;
-        if (n < 0 && err == EINTR)
-            continue;
-        return n < 0 && err == EAGAIN; // 0: hung up; EIO and the rest: gone
+            m_buffer.append(chunk, n);
+        else if (n == 0 || errno != EINTR)
+            return n < 0 && errno == EAGAIN; // 0: hung up; EIO and the rest: gone
     }
     return true; // full: the rest waits in the system until the receive path takes some
 }
