@@ -111,7 +111,7 @@ void MSComm::raiseReceiveIfWaiting()
 
 bool MSComm::receiveWaiting()
 {
-    if (!PortOpen() || m_device->bytesAvailable() <= 0)
+    if (!PortOpen() || m_device->readsHeld() || m_device->bytesAvailable() <= 0)
         return false;
     m_commEvent = CommEv::Receive;
     return true;

@@ -51,8 +51,8 @@ public:
     void releaseReads();
     // Raises one receive event when bytes are waiting on the open port.
     void raiseReceiveIfWaiting();
-    // Sets CommEvent to a receive, without raising it, when bytes are waiting on the open port;
-    // whether they are.
+    // Sets CommEvent to a receive, without raising it, when bytes are waiting on the open port
+    // and reads are not held; whether they are.
     bool receiveWaiting();
     SerialDevice& device() { return *m_device; }
 

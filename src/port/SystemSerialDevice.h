@@ -36,6 +36,7 @@ public:
     void pull(qint64 upTo) override;
     void holdReads(int ms) override;
     void releaseReads() override;
+    bool readsHeld() const override { return m_held; }
 
     // At most this many received bytes wait in the program; beyond that the system's buffer
     // holds the rest and a pseudo-terminal's writer waits, so one event never takes megabytes.

@@ -182,7 +182,10 @@ void SystemSerialDevice::onReadable()
 {
     const qint64 before = m_buffer.size();
     if (!readAvailable()) {
-        // Lost: what was read first goes to the window, then the port closes, once.
+        // Lost: what was read first goes to the window, held or not, then the port closes,
+        // once.
+        m_holdEnd.stop();
+        m_held = false;
         if (m_buffer.size() > 0)
             emit losing();
         close();
