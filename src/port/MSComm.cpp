@@ -4,7 +4,6 @@
 #include "SystemSerialDevice.h"
 #include "runtime/RuntimeError.h"
 
-
 MSComm::MSComm(std::unique_ptr<SerialDevice> device, QObject* parent)
     : QObject(parent), m_device(device ? std::move(device) : std::make_unique<SystemSerialDevice>())
 {

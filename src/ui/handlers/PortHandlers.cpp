@@ -113,8 +113,12 @@ void frmMain::MSComm1_DeviceLosing()
 {
     // The port closes next, and what it still holds with it: take it now, whatever the
     // allowance, so that every byte read before the loss is shown and captured.
-    while (MSComm1->receiveWaiting())
+    // An event takes at most 64 KiB; the loop ends too when one takes nothing.
+    for (qint64 left = -1; MSComm1->receiveWaiting() &&
+                           MSComm1->device().bytesAvailable() != left;) {
+        left = MSComm1->device().bytesAvailable();
         MSComm1_OnComm(true);
+    }
 }
 
 void frmMain::MSComm1_DeviceLost()
