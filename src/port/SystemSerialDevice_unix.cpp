@@ -4,7 +4,6 @@
 
 #include "SerialError.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -82,10 +81,13 @@ void SystemSerialDevice::open(const QString& path, const PortSettings& settings)
     const QString device = QFileInfo(path).canonicalFilePath();
     if (device.isEmpty())
         throw serialError(SerialOp::Open, ENOENT);
-    auto lock = std::make_unique<QLockFile>(lockFilePath(device));
-    lock->setStaleLockTime(0); // held while its program lives, however long
-    if (!lockFilePath(device).isEmpty() && !lock->tryLock())
-        throw serialError(SerialOp::Open, EBUSY);
+    std::unique_ptr<QLockFile> lock;
+    if (const QString lockPath = lockFilePath(device); !lockPath.isEmpty()) {
+        lock = std::make_unique<QLockFile>(lockPath);
+        lock->setStaleLockTime(0); // held while its program lives, however long
+        if (!lock->tryLock())
+            throw serialError(SerialOp::Open, EBUSY);
+    }
     const int fd = ::open(QFile::encodeName(device).constData(),
                           O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
