@@ -3,6 +3,7 @@
 #include "port/PortMap.h"
 
 #include <QSerialPort>
+#include <QStandardPaths>
 #include <QTextDocument>
 
 #include <vector>
@@ -78,15 +79,36 @@ private slots:
     }
 
     // A port another program holds at start-up is not listed; one taken later fails to open.
+    void portsHeldByAnotherProgram_data()
+    {
+        QTest::addColumn<QString>("holder");
+        QTest::newRow("Qt's serial port") << u"qt"_s; // its lock file and exclusive use
+        QTest::newRow("a second instance") << u"instance"_s;
+        QTest::newRow("picocom") << u"picocom"_s; // an exclusive flock
+    }
     void portsHeldByAnotherProgram()
     {
+        QFETCH(QString, holder);
+        if (holder == u"picocom" && QStandardPaths::findExecutable(holder).isEmpty())
+            QSKIP("picocom is not installed");
         StartedWindow w({3, 5}, false);
-        // Held as another terminal program holds a port: its lock file and exclusive use.
-        QSerialPort early(w.units[0]->slavePath()), late(w.units[1]->slavePath());
-        QVERIFY(early.open(QIODevice::ReadWrite));
+        const auto hold = [&](int unit) -> std::shared_ptr<void> {
+            const QString path = w.units[unit]->slavePath();
+            if (holder == u"qt") {
+                auto port = std::make_shared<QSerialPort>(path);
+                return port->open(QIODevice::ReadWrite) ? port : nullptr;
+            }
+            auto other = holder == u"picocom"
+                             ? std::make_shared<Holder>(holder, QStringList{"-q", path}, path)
+                             : std::make_shared<Holder>(QStringList{"port", u"%1"_s.arg(unit * 2 + 3)});
+            return other->said == u"held" ? other : nullptr;
+        };
+        const auto early = hold(0);
+        QVERIFY(early);
         w->Load();
         QCOMPARE(items(w->cmbComm), QStringList{"5"});
-        QVERIFY(late.open(QIODevice::ReadWrite));
+        const auto late = hold(1);
+        QVERIFY(late);
         w->optStatus->setValue(0, true);
         QCOMPARE(
             w.onlyMessage(),

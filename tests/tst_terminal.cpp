@@ -3,7 +3,15 @@
 
 #include "TestWindow.h"
 
+#include <QScopeGuard>
+#include <QThread>
+
 #include <atomic>
+#include <csignal>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const QByteArray kBanner = "BRENIX INDUSTRIES, INC. (C) 1998\r\n";
@@ -100,44 +108,117 @@ private slots:
         QVERIFY(QDir(w.files.path()).isEmpty());
     }
 
-    // A failing capture write is reported once per run, after the event, and capture goes on;
-    // the text is shown all the same.
-    void captureWriteFailureReportedOnce()
+    // A full disk (a file size limit, its signal ignored): capture stops at the failed write
+    // with the file holding what reached it, says so once after the event, and the pane shows
+    // everything; the next run starts on a line of its own.
+    void captureOnAFullDisk()
     {
-        if (!QFile::exists(u"/dev/full"_s))
-            QSKIP("no /dev/full here");
         OpenFakeWindow w;
-        Globals::strSavePath = u"/dev/"_s;
-        Globals::strFileName = u"full"_s;
-        w->btnSave->click();
-        w.prompter.onMessage = [&](const MessageBoxCall&) {
-            w.receive("during the box\r"); // no second box while the first is up
+        const QString path = w.captureTo(u"full.txt"_s);
+        struct rlimit old {};
+        getrlimit(RLIMIT_FSIZE, &old);
+        const auto limit = [&](rlim_t bytes) {
+            struct rlimit to = old;
+            to.rlim_cur = bytes;
+            setrlimit(RLIMIT_FSIZE, &to);
         };
-        w.receive("shown\r");
-        QCOMPARE(w->txtTerm->Text(), u"shown\r\n"_s);
-        QVERIFY(w.prompter.messages.isEmpty()); // not inside the event
-        QTRY_COMPARE(w.prompter.messages.size(), 1);
-        QCOMPARE(
-            w.onlyMessage(),
-            TestWindow::message(48, u"File Error!"_s,
-                                u"An error has occurred while writing to the file: /dev/full"_s));
-        QVERIFY(Globals::blnSaving);
-        QCOMPARE(w.panel(u"Status"_s), u"Input: Saving to file"_s);
-        w.receive("more\r");
-        QCoreApplication::processEvents(); // a second report would have been posted by now
-        QCOMPARE(w.prompter.messages.size(), 1);
-        QVERIFY(w->txtTerm->Text().endsWith(u"more\r\n"_s));
-        // Switching off fails on the trailer: capture stays switched on.
-        w.prompter.onMessage = nullptr;
+        const auto restore = qScopeGuard([&] { setrlimit(RLIMIT_FSIZE, &old); });
+        const auto sigxfsz = std::signal(SIGXFSZ, SIG_IGN);
+        const auto restoreSignal = qScopeGuard([&] { std::signal(SIGXFSZ, sigxfsz); });
+        limit(20);
         w->btnSave->click();
-        QCOMPARE(w.prompter.messages.size(), 2);
+        w.receive("LINE-1\rLINE-2\r");
+        QCOMPARE(w.panel(u"Status"_s), u"Input: Saving to file"_s);
+        w.receive("LINE-3\r"); // 4 of its 8 bytes fit
+        QVERIFY(w.prompter.messages.isEmpty()); // not inside the event
+        QCOMPARE(w.panel(u"Status"_s), u"Input: Receiving"_s);
+        QCOMPARE(w.saveCaptions(), u"Save To File | Save To File"_s);
+        QTRY_COMPARE(w.prompter.messages.size(), 1);
+        QCOMPARE(w.onlyMessage(),
+                 TestWindow::message(48, u"File Error!"_s,
+                                     u"An error has occurred while writing to the file: "_s +
+                                         path + u"\r\nCapture has been switched off."_s));
+        limit(RLIM_INFINITY);
+        w.receive("LINE-4\r");
+        QCOMPARE(w->txtTerm->Text(), u"LINE-1\r\nLINE-2\r\nLINE-3\r\nLINE-4\r\n"_s);
+        QCOMPARE(w.panel(u"Status"_s), u"Input: Receiving"_s);
+        QCOMPARE(fileContents(path), "LINE-1\r\nLINE-2\r\nLINE");
+        // Switched on again with room for one line: the cut line ends first; the trailer then
+        // does not fit, so switch-off fails and capture stays on until it does.
+        limit(20 + 2 + 8);
+        w->btnSave->click();
+        w.receive("LINE-5\r");
+        w->btnSave->click();
         QCOMPARE(w.prompter.messages.last().text,
-                 u"An error has occurred while trying to open the file: /dev/full"_s);
+                 u"An error has occurred while trying to open the file: "_s + path);
         QCOMPARE(w.saveCaptions(), u"Close File | Close File"_s);
+        limit(RLIM_INFINITY);
+        w->btnSave->click();
+        QCOMPARE(w.saveCaptions(), u"Save To File | Save To File"_s);
+        QCOMPARE(fileContents(path), "LINE-1\r\nLINE-2\r\nLINE\r\nLINE-5\r\n\r\n\r\n");
+        QCOMPARE(w.prompter.messages.size(), 2);
         // A failed read shows nothing and stops nothing.
         w.fake->failReadWith = Err::ReadFailed;
         w.receive("lost");
-        QVERIFY(w->txtTerm->Text().endsWith(u"more\r\n"_s));
+        QVERIFY(w->txtTerm->Text().endsWith(u"LINE-5\r\n"_s));
+    }
+
+    // The file shared with the rest of the machine: a second instance that captures into it
+    // refuses it until it lets go, and a file emptied meanwhile goes on from its new end.
+    void captureFileShared()
+    {
+        OpenFakeWindow w;
+        const QString path = w.captureTo(u"Text1.txt"_s);
+        {
+            Holder other({u"capture"_s, path});
+            QCOMPARE(other.said, u"held"_s);
+            w->btnSave->click();
+            QCOMPARE(w.onlyMessage(),
+                     TestWindow::message(48, u"File Error!"_s,
+                                         u"An error has occurred while trying to open the file: "_s +
+                                             path));
+            QCOMPARE(w->btnSave->text(), u"Save To File"_s);
+            QCOMPARE(Holder({u"capture"_s, path}).said, u"refused 70"_s); // and a third
+        }
+        w->btnSave->click(); // the other instance's trailer is there
+        QCOMPARE(w.saveCaptions(), u"Close File | Close File"_s);
+        QCOMPARE(Holder({u"capture"_s, path}).said, u"refused 70"_s);
+        w.receive("A\rB\r");
+        QVERIFY(QFile::resize(path, 0)); // as rotation by copy and truncate does
+        w.receive("C\r");
+        QCOMPARE(fileContents(path), "C\r\n");
+    }
+
+    // A target that is not a regular file is never offered as a free name, and switching on
+    // into a FIFO fails at once instead of waiting for a reader that never comes.
+    void captureTargetNotAFile()
+    {
+        OpenFakeWindow w;
+        const QString fifo = w.captureTo(u"Text1.txt"_s);
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        w->GenerateFileName(u"Text"_s);
+        QCOMPARE(Globals::strFileName, u"Text2.txt"_s);
+        Globals::strFileName = u"Text1.txt"_s;
+        // Should the open wait for a reader, this one comes after 3 s and the time shows it.
+        std::atomic<bool> done = false;
+        std::thread reader([&] {
+            for (int i = 0; i < 300 && !done; ++i)
+                QThread::msleep(10);
+            if (!done)
+                ::close(::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK));
+        });
+        QElapsedTimer clock;
+        clock.start();
+        w->btnSave->click();
+        const qint64 ms = clock.elapsed();
+        done = true;
+        reader.join();
+        QVERIFY2(ms < 1000, qPrintable(u"switch-on took %1 ms"_s.arg(ms)));
+        QCOMPARE(w.onlyMessage(),
+                 TestWindow::message(48, u"File Error!"_s,
+                                     u"An error has occurred while trying to open the file: "_s +
+                                         fifo));
+        QCOMPARE(w->btnSave->text(), u"Save To File"_s);
     }
 
     // On a real line that has been streaming: the two spaces leave 1000 ms after the banner is

@@ -3,8 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
-// File number 1: the capture file. Opened for raw writing without truncation; every write goes
-// straight to the operating system, so nothing already received is lost in a crash.
+// File number 1: the capture file. Opened for appending without truncation and locked while
+// open; every write goes straight to the operating system, so nothing already received is lost
+// in a crash.
 // Failures raise RuntimeError with the runtime's file error numbers.
 class CaptureFile {
 public:
@@ -13,13 +14,14 @@ public:
 
     ~CaptureFile();
 
-    // Opens (creating when missing, never truncating) for writing. The no-name marker "????"
-    // is refused with error 52 so that it never creates a file.
+    // Opens (creating when missing, never truncating) for appending, with an exclusive lock.
+    // The no-name marker "????" is refused with error 52 so that it never creates a file; a
+    // file another instance holds with 70; anything but a regular file with 75, at once.
     void open(const QString& path);
     bool isOpen() const { return m_fd >= 0; }
     qint64 length() const;
-    // Sets the 1-based position of the next write.
-    void seek(qint64 position);
+    // True when the file ends inside a line: a capture stopped by a failed write.
+    bool endsMidLine() const;
     // Writes the text, one byte per character in the ANSI code page, at the current position.
     void write(const QString& text);
     void writeBytes(const QByteArray& bytes);
@@ -29,9 +31,10 @@ public:
     static void closeAll();
     // Deletes a file; deleting the open capture file is refused with error 70.
     static void kill(const QString& path);
-    // True only for an existing file (not a folder).
+    // True for anything at that path but a folder.
     static bool exists(const QString& path);
 
 private:
     int m_fd = -1;
+    QByteArray m_path;
 };

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,13 +42,27 @@ void CaptureFile::open(const QString& path)
 {
     const QByteArray native = nativePath(path);
     close();
+    // Appending: every write lands at the end, whoever else wrote or truncated the file.
+    // Not blocking: a FIFO without a reader would hold the window for good.
     int fd;
     do {
-        fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+        fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_APPEND | O_NONBLOCK | O_CLOEXEC,
+                    0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
-        raiseFromErrno();
+        raiseFromErrno(); // a FIFO without a reader: ENXIO, a file access error
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw RuntimeError(Err::PathFileAccess);
+    }
+    // Held for as long as capture is on, so that a second instance cannot write into it.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        throw RuntimeError(Err::PermissionDenied);
+    }
     m_fd = fd;
+    m_path = native;
 }
 
 qint64 CaptureFile::length() const
@@ -60,12 +75,21 @@ qint64 CaptureFile::length() const
     return st.st_size;
 }
 
-void CaptureFile::seek(qint64 position)
+bool CaptureFile::endsMidLine() const
 {
-    if (m_fd < 0 || position < 1)
-        throw RuntimeError(Err::BadFileName);
-    if (::lseek(m_fd, off_t(position - 1), SEEK_SET) < 0)
-        raiseFromErrno();
+    const qint64 size = length();
+    if (size == 0)
+        return false;
+    // Written only, so read through a descriptor of its own; a file that cannot be read is
+    // taken as it is.
+    const int fd = ::open(m_path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    char last = '\n';
+    if (fd >= 0) {
+        if (::pread(fd, &last, 1, off_t(size - 1)) != 1)
+            last = '\n';
+        ::close(fd);
+    }
+    return last != '\n';
 }
 
 void CaptureFile::write(const QString& text)
@@ -120,6 +144,7 @@ void CaptureFile::kill(const QString& path)
 
 bool CaptureFile::exists(const QString& path)
 {
+    // Anything but a folder: a FIFO, a device or a socket is taken, never a capture target.
     struct stat st {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISDIR(st.st_mode);
 }

@@ -2,8 +2,7 @@
 
 #include "CaptureFile.h"
 #include "core/Globals.h"
-
-#include <utility>
+#include "runtime/RuntimeError.h"
 
 const QString CaptureToggle::kOnCaption = QStringLiteral("Close File");
 const QString CaptureToggle::kOffCaption = QStringLiteral("Save To File");
@@ -13,9 +12,16 @@ void CaptureToggle::switchOn(const QString& path)
     CaptureFile::closeAll();
     CaptureFile& file = CaptureFile::number1();
     file.open(path);
-    file.seek(file.length() + 1);
+    try {
+        // A file that a failed write left inside a line goes on after a line break, so that
+        // the cut line is never joined to what comes now.
+        if (file.endsMidLine())
+            file.write(QStringLiteral("\r\n"));
+    } catch (const RuntimeError&) {
+        CaptureFile::closeAll();
+        throw;
+    }
     m_openPath = path;
-    m_writeFailureTaken = false; // a new run
     blnFileOpen = true;
     Globals::blnSaving = true;
 }
@@ -28,7 +34,9 @@ void CaptureToggle::switchOff()
     blnFileOpen = false;
 }
 
-bool CaptureToggle::takeWriteFailure()
+void CaptureToggle::stopAfterFailedWrite()
 {
-    return !std::exchange(m_writeFailureTaken, true);
+    Globals::blnSaving = false;
+    CaptureFile::closeAll();
+    blnFileOpen = false;
 }

@@ -134,7 +134,9 @@ private:
     void reportNoPorts();
     // The chosen file becomes the target: its name and its folder.
     void takeChosenTarget();
-    // Shows the first failed capture write of a run, after the receive event that met it.
+    // The capture switch's captions, from the toggle's state.
+    void showCaptureCaptions();
+    // Says that a capture write failed and capture stopped, after the receive event that met it.
     void reportCaptureWriteFailure();
     // Selects the option button that matches the port's real state, which starts or stops
     // the run-time clock as a click on it does.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -44,4 +45,21 @@ public:
 private:
     QTemporaryDir m_dir;
     QByteArray m_previous;
+};
+
+// Another process that holds a port or a capture file until it is destroyed: a second instance
+// of the program's own code (brenix-hold), or another serial program.
+class Holder {
+public:
+    // brenix-hold with "port N" or "capture PATH"; said is then "held" or "refused N".
+    explicit Holder(const QStringList& args);
+    // Another program on the device at `path`, held once its exclusive lock shows.
+    Holder(const QString& program, const QStringList& args, const QString& path);
+    ~Holder();
+    Holder(const Holder&) = delete;
+    Holder& operator=(const Holder&) = delete;
+    QString said;
+
+private:
+    QProcess m_process;
 };

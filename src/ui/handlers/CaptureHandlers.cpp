@@ -39,8 +39,7 @@ void frmMain::btnSave_Click()
             capture.switchOn(path);
         else
             capture.switchOff();
-        btnSave->setText(capture.caption());
-        mnuSave->setText(capture.caption());
+        showCaptureCaptions();
     } catch (const RuntimeError&) {
         MsgBox(QStringLiteral("An error has occurred while trying to open the file: ") + path,
                MsgStyle::Exclamation, QStringLiteral("File Error!"));
@@ -52,9 +51,16 @@ void frmMain::mnuSave_Click()
     btnSave_Click();
 }
 
+void frmMain::showCaptureCaptions()
+{
+    btnSave->setText(capture.caption());
+    mnuSave->setText(capture.caption());
+}
+
 void frmMain::reportCaptureWriteFailure()
 {
-    MsgBox(QStringLiteral("An error has occurred while writing to the file: ") + capture.openPath(),
+    MsgBox(QStringLiteral("An error has occurred while writing to the file: ") +
+               capture.openPath() + QStringLiteral("\r\nCapture has been switched off."),
            MsgStyle::Exclamation, QStringLiteral("File Error!"));
 }
 

@@ -68,12 +68,15 @@ void frmMain::MSComm1_OnComm(bool takeAll)
         try {
             CaptureFile::number1().write(strOut);
         } catch (const RuntimeError& e) {
-            // Capture stays on and the next events try again; the first failure of a run is
-            // reported once this event has finished.
+            // Capture stops at the first failed write, with the file holding what reached it:
+            // a capture that went on would claim to save while it did not, and join the cut
+            // line to whatever a later write manages. Reported once this event has finished.
             logSilentError("receive: capture", e);
-            if (capture.takeWriteFailure())
-                QMetaObject::invokeMethod(this, &frmMain::reportCaptureWriteFailure,
-                                          Qt::QueuedConnection);
+            capture.stopAfterFailedWrite();
+            showCaptureCaptions();
+            SetInputStatus(1);
+            QMetaObject::invokeMethod(this, &frmMain::reportCaptureWriteFailure,
+                                      Qt::QueuedConnection);
         }
     } else {
         SetInputStatus(1);
