@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(g++ cmake make qt6-base-dev qt6-serialport-dev libgl-dev fonts-liberation
   fonts-freefont-ttf dpkg-dev debhelper lintian file desktop-file-utils appstream
   xvfb xdotool xclip x11-utils openbox dbus at-spi2-core orca speech-dispatcher python3-xlib clang
-  libclang-rt-14-dev qemu-system-x86 busybox-static)
+  libclang-rt-14-dev qemu-system-x86 busybox-static picocom)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
