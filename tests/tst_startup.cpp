@@ -99,9 +99,9 @@ private slots:
                 return port->open(QIODevice::ReadWrite) ? port : nullptr;
             }
             auto other = holder == u"picocom"
-                             ? std::make_shared<Holder>(holder, QStringList{"-q", path}, path)
+                             ? std::make_shared<Holder>(holder, QStringList{path}, "Terminal ready")
                              : std::make_shared<Holder>(QStringList{"port", u"%1"_s.arg(unit * 2 + 3)});
-            return other->said == u"held" ? other : nullptr;
+            return other->held ? other : nullptr;
         };
         const auto early = hold(0);
         QVERIFY(early);

@@ -10,7 +10,6 @@
 #include <poll.h>
 #include <pty.h>
 #include <stdexcept>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -107,27 +106,13 @@ void PortDir::link(int port, const QString& device)
     QFile::link(device, m_dir.filePath(u"com%1"_s.arg(port)));
 }
 
-Holder::Holder(const QStringList& args)
+Holder::Holder(const QString& program, const QStringList& args, const QByteArray& ready)
 {
-    m_process.start(QStringLiteral(BRENIX_HOLD), args);
-    if (m_process.waitForReadyRead(10000) || m_process.waitForFinished(1000))
-        said = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-}
-
-Holder::Holder(const QString& program, const QStringList& args, const QString& path)
-{
-    m_process.setStandardOutputFile(QProcess::nullDevice());
     m_process.start(program, args);
-    QElapsedTimer clock;
-    clock.start();
-    while (said.isEmpty() && clock.elapsed() < 10000 &&
-           m_process.state() != QProcess::NotRunning) {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
-            said = QStringLiteral("held");
-        if (fd >= 0)
-            ::close(fd);
-        QThread::msleep(20);
+    QByteArray said;
+    while (!held && m_process.waitForReadyRead(10000)) {
+        said += m_process.readAll();
+        held = said.contains(ready);
     }
 }
 

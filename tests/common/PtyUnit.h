@@ -48,17 +48,16 @@ private:
 };
 
 // Another process that holds a port or a capture file until it is destroyed: a second instance
-// of the program's own code (brenix-hold), or another serial program.
+// of the program's own code ("brenix-hold port N" or "capture PATH", which says "held"), or
+// another serial program; `held` once it has said `ready`.
 class Holder {
 public:
-    // brenix-hold with "port N" or "capture PATH"; said is then "held" or "refused N".
-    explicit Holder(const QStringList& args);
-    // Another program on the device at `path`, held once its exclusive lock shows.
-    Holder(const QString& program, const QStringList& args, const QString& path);
+    Holder(const QString& program, const QStringList& args, const QByteArray& ready);
+    explicit Holder(const QStringList& args) : Holder(QStringLiteral(BRENIX_HOLD), args, "held") {}
     ~Holder();
     Holder(const Holder&) = delete;
     Holder& operator=(const Holder&) = delete;
-    QString said;
+    bool held = false;
 
 private:
     QProcess m_process;

@@ -1,5 +1,6 @@
 // A second instance of the program's own port and capture code in a process of its own: holds
-// what it is told as the program does, says "held", and lets go when its input closes.
+// what it is told as the program does, says "held", and lets go when its input closes; refused,
+// it ends with the runtime's error number.
 //     brenix-hold port N       (N through BRENIX_PORT_DIR, as the program maps it)
 //     brenix-hold capture PATH
 
@@ -10,32 +11,25 @@
 #include <QCoreApplication>
 
 #include <cstdio>
-#include <iostream>
-#include <string>
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc != 3)
-        return 2;
-    const std::string what = argv[1];
     MSComm port;
     CaptureToggle capture;
     try {
-        if (what == "port") {
-            port.setCommPort(qint16(std::stoi(argv[2])));
+        if (argc == 3 && qstrcmp(argv[1], "port") == 0) {
+            port.setCommPort(qint16(QByteArray(argv[2]).toInt()));
             port.setPortOpen(true);
-        } else {
+        } else if (argc == 3) {
             capture.switchOn(QString::fromLocal8Bit(argv[2]));
         }
     } catch (const RuntimeError& e) {
-        std::printf("refused %d\n", e.number);
-        return 1;
+        return e.number;
     }
-    std::printf("held\n");
+    std::puts("held");
     std::fflush(stdout);
-    std::string line;
-    while (std::getline(std::cin, line)) {
+    while (std::getchar() != EOF) {
     }
     return 0;
 }
