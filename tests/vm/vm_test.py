@@ -49,11 +49,14 @@ poweroff -f
 """ % " ".join(MODULES)
 
 
-def kernel():
+def kernel(updated=False):
     """Debian's current amd64 kernel, downloaded once and unpacked into the cache."""
     os.makedirs(CACHE, exist_ok=True)
-    depends = subprocess.run(["apt-cache", "depends", "linux-image-amd64"], check=True,
+    depends = subprocess.run(["apt-cache", "depends", "linux-image-amd64"],
                              capture_output=True, text=True).stdout
+    if "Depends:" not in depends and not updated:  # package lists never fetched here
+        subprocess.run(["apt-get", "update", "-q"], check=True)
+        return kernel(True)
     package = next(l.split()[-1] for l in depends.splitlines() if "Depends:" in l)
     root = os.path.join(CACHE, package)
     if not os.path.isdir(root):
