@@ -94,20 +94,6 @@ private slots:
         QVERIFY(w.prompter.messages.isEmpty());
     }
 
-    void captureOpenFailures()
-    {
-        OpenFakeWindow w;
-        const QString marker = w.captureTo(u"????"_s);
-        w->btnSave->click();
-        QCOMPARE(w.onlyMessage(),
-                 TestWindow::message(48, u"File Error!"_s,
-                                     u"An error has occurred while trying to open the file: "_s +
-                                         marker));
-        QCOMPARE(w->btnSave->text(), u"Save To File"_s);
-        QVERIFY(!Globals::blnSaving);
-        QVERIFY(QDir(w.files.path()).isEmpty());
-    }
-
     // A full disk (a file size limit, its signal ignored): capture stops at the failed write
     // with the file holding what reached it, says so once after the event, and the pane shows
     // everything; the next run starts on a line of its own.
@@ -163,25 +149,14 @@ private slots:
         QVERIFY(w->txtTerm->Text().endsWith(u"LINE-5\r\n"_s));
     }
 
-    // The file shared with the rest of the machine: a second instance that captures into it
-    // refuses it until it lets go, and a file emptied meanwhile goes on from its new end.
-    void captureFileShared()
+    // Capture appends at the end, whoever else wrote or emptied the file, and holds the file:
+    // a second instance that switches on into it meanwhile is refused with 70.
+    void captureAppendsAndHolds()
     {
         OpenFakeWindow w;
-        const QString path = w.captureTo(u"Text1.txt"_s);
-        {
-            const Holder other({u"capture"_s, path});
-            QVERIFY(other.held);
-            w->btnSave->click();
-            QCOMPARE(w.onlyMessage(),
-                     TestWindow::message(48, u"File Error!"_s,
-                                         u"An error has occurred while trying to open the file: "_s +
-                                             path));
-            QCOMPARE(w->btnSave->text(), u"Save To File"_s);
-        }
+        const QString path = w.captureTo(u"cap.txt"_s);
         w->btnSave->click();
-        QCOMPARE(w->btnSave->text(), u"Close File"_s);
-        QProcess another; // refused with 70 in its turn
+        QProcess another;
         another.start(QStringLiteral(BRENIX_HOLD), {u"capture"_s, path});
         another.closeWriteChannel();
         QVERIFY(another.waitForFinished());
@@ -192,23 +167,38 @@ private slots:
         QCOMPARE(fileContents(path), "C\r\n");
     }
 
-    // A target that is not a regular file is never offered as a free name, and switching on
-    // into a FIFO fails at once instead of waiting for a reader that never comes.
-    void captureTargetNotAFile()
+    // Switch-on refused with the file error, capture left off and nothing created: the no-name
+    // marker, a FIFO (never offered as a free name, refused at once instead of waiting for a
+    // reader) and a file that another instance captures into.
+    void captureOpenFailures_data()
     {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("the no-name marker") << u"????"_s;
+        QTest::newRow("a FIFO") << u"fifo"_s;
+        QTest::newRow("another instance's file") << u"held"_s;
+    }
+    void captureOpenFailures()
+    {
+        QFETCH(QString, target);
         OpenFakeWindow w;
-        const QString fifo = w.captureTo(u"Text1.txt"_s);
-        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        w->GenerateFileName(u"Text"_s);
-        QCOMPARE(Globals::strFileName, u"Text2.txt"_s);
-        Globals::strFileName = u"Text1.txt"_s;
+        const QString path = w.captureTo(target == u"????" ? target : u"Text1.txt"_s);
+        std::unique_ptr<Holder> other;
+        if (target == u"held") {
+            other = std::make_unique<Holder>(QStringList{u"capture"_s, path});
+            QVERIFY(other->held);
+        } else if (target == u"fifo") {
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+            w->GenerateFileName(u"Text"_s);
+            QCOMPARE(Globals::strFileName, u"Text2.txt"_s);
+            Globals::strFileName = u"Text1.txt"_s;
+        }
         // Should the open wait for a reader, this one comes after 3 s and the time shows it.
         std::atomic<bool> done = false;
         std::thread reader([&] {
             for (int i = 0; i < 300 && !done; ++i)
                 QThread::msleep(10);
             if (!done)
-                ::close(::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK));
+                ::close(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK));
         });
         QElapsedTimer clock;
         clock.start();
@@ -220,8 +210,11 @@ private slots:
         QCOMPARE(w.onlyMessage(),
                  TestWindow::message(48, u"File Error!"_s,
                                      u"An error has occurred while trying to open the file: "_s +
-                                         fifo));
+                                         path));
         QCOMPARE(w->btnSave->text(), u"Save To File"_s);
+        QVERIFY(!Globals::blnSaving);
+        if (target == u"????")
+            QVERIFY(QDir(w.files.path()).isEmpty());
     }
 
     // On a real line that has been streaming: the two spaces leave 1000 ms after the banner is
