@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeSerialDevice.h"
+#include "Holder.h"
 #include "PtyUnit.h"
 #include "RecordingPrompter.h"
 #include "TestSupport.h"

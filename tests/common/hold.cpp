@@ -15,13 +15,15 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    if (argc != 3)
+        return 2;
     MSComm port;
     CaptureToggle capture;
     try {
-        if (argc == 3 && qstrcmp(argv[1], "port") == 0) {
+        if (qstrcmp(argv[1], "port") == 0) {
             port.setCommPort(qint16(QByteArray(argv[2]).toInt()));
             port.setPortOpen(true);
-        } else if (argc == 3) {
+        } else {
             capture.switchOn(QString::fromLocal8Bit(argv[2]));
         }
     } catch (const RuntimeError& e) {
