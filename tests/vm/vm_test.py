@@ -1,13 +1,12 @@
 #!/usr/bin/python3
-"""The window on real kernel serial drivers: tst_guest inside a QEMU guest (TCG) booted from
-Debian's own kernel package and a busybox initramfs, with QEMU's FTDI adapter (usb-serial behind
-qemu-xhci, /dev/ttyUSB0, port 5) and a second 16550 UART (/dev/ttyS1, port 2). The host plays
-the unit: it streams numbered lines, pulls the adapter out over QMP mid-stream and plugs it back,
-and closes and reopens the UART's far end. The guest's usbmon records what the driver received,
-so the capture is judged against the kernel's own account.
-
-    vm_test.py TST_GUEST     (downloads are cached in $BRENIX_VM_CACHE, else ~/.cache)
-"""
+# The window on real kernel serial drivers: tst_guest inside a QEMU guest (TCG) booted from
+# Debian's own kernel package and a busybox initramfs, with QEMU's FTDI adapter (usb-serial behind
+# qemu-xhci, /dev/ttyUSB0, port 5) and a second 16550 UART (/dev/ttyS1, port 2). The host plays
+# the unit: it streams numbered lines, pulls the adapter out over QMP mid-stream and plugs it back,
+# and closes and reopens the UART's far end. The guest's usbmon records what the driver received,
+# so the capture is judged against the kernel's own account.
+#
+#     vm_test.py TST_GUEST     (downloads are cached in $BRENIX_VM_CACHE, else ~/.cache)
 import base64
 import errno
 import glob
@@ -50,7 +49,7 @@ poweroff -f
 
 
 def kernel(updated=False):
-    """Debian's current amd64 kernel, downloaded once and unpacked into the cache."""
+    # Debian's current amd64 kernel, downloaded once and unpacked into the cache.
     os.makedirs(CACHE, exist_ok=True)
     depends = subprocess.run(["apt-cache", "depends", "linux-image-amd64"],
                              capture_output=True, text=True).stdout
@@ -69,7 +68,7 @@ def kernel(updated=False):
 
 
 def initramfs(guest, modules, folder):
-    """busybox, the modules, tst_guest with its libraries, Qt's offscreen plugin, two fonts."""
+    # busybox, the modules, tst_guest with its libraries, Qt's offscreen plugin, two fonts.
     def put(src, dst=None):
         dst = os.path.join(folder, (dst or src).lstrip("/"))
         os.makedirs(os.path.dirname(dst), exist_ok=True)
@@ -118,7 +117,7 @@ class Qmp:
 
 
 class Guest:
-    """QEMU's console: what the guest says in lines 'vm: WORD ...', the rest kept for a failure."""
+    # QEMU's console: what the guest says in lines 'vm: WORD ...', the rest kept for a failure.
 
     def __init__(self, process):
         self.out, self.log, self.buffer, self.usbmon = process.stdout, [], b"", b""
@@ -151,7 +150,7 @@ def fail(message, guest=None):
 
 
 def stream(write, prefix, count, end=b""):
-    """Numbered lines, one every 10 ms (38,400 baud at most): what was written."""
+    # Numbered lines, one every 10 ms (38,400 baud at most): what was written.
     sent = b""
     for i in range(1, count + 1):
         sent += b"%s%04d\r\n" % (prefix, i)
@@ -162,8 +161,8 @@ def stream(write, prefix, count, end=b""):
 
 
 def received(usbmon):
-    """The FTDI adapter's bulk-in data as the guest's driver took it before the adapter went,
-    as (seconds, payload) per transfer, and when it went (the transfer that found it gone)."""
+    # The FTDI adapter's bulk-in data as the guest's driver took it before the adapter went,
+    # as (seconds, payload) per transfer, and when it went (the transfer that found it gone).
     chunks, at = [], 0
     while at + 48 <= len(usbmon):
         kind, xfer, ep, sec, usec, status, _, captured = struct.unpack_from(
