@@ -18,7 +18,15 @@ def start_xvfb(size):
                                    "-nolisten", "tcp"], pass_fds=(write,),
                                   stdout=subprocess.DEVNULL, stderr=log, process_group=0)
         os.close(write)
-        number = os.read(read, 16).decode().strip()
+        # Up to the line's end: Xvfb writes the number and the newline apart, and dies when the
+        # pipe is gone before the second.
+        number = b""
+        while not number.endswith(b"\n"):
+            chunk = os.read(read, 16)
+            if not chunk:
+                break
+            number += chunk
+        number = number.decode().strip()
         os.close(read)
         os.environ["DISPLAY"] = ":" + number
         end = time.monotonic() + 10
