@@ -56,7 +56,6 @@ int MSComm::InBufferCount()
 {
     if (!PortOpen())
         throw RuntimeError(Err::PortNotOpen);
-    m_device->pull(kMostWaitingBytes);
     return int(qMin(m_device->bytesAvailable(), kMostWaitingBytes));
 }
 

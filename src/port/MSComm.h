@@ -31,9 +31,8 @@ public:
     bool PortOpen() const { return m_device->isOpen(); }
     // Opens with CommPort and Settings (8002, 8005, 8015) or closes.
     void setPortOpen(bool open);
-    // The bytes waiting: in the program, and what the system holds for the line now, up to
-    // kMostWaitingBytes, so that one receive event never takes megabytes (the next event
-    // follows at once for the rest).
+    // The bytes waiting, up to kMostWaitingBytes, so that one receive event never takes
+    // megabytes (the next event follows at once for the rest).
     int InBufferCount();
     static constexpr qint64 kMostWaitingBytes = 64 * 1024;
     int InputLen() const { return m_inputLen; }

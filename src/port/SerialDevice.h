@@ -38,10 +38,6 @@ public:
     virtual void holdReads(int ms) { Q_UNUSED(ms); }
     virtual void releaseReads() {}
     virtual bool readsHeld() const { return false; }
-    // Takes what the operating system holds for the line into the program, until `upTo` bytes
-    // wait or the system has no more. A device whose bytes all wait in the program already
-    // ignores it.
-    virtual void pull(qint64 upTo) { Q_UNUSED(upTo); }
 signals:
     // New bytes are waiting.
     void readyRead();

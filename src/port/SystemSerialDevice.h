@@ -33,7 +33,6 @@ public:
     qint64 bytesAvailable() const override { return m_buffer.size(); }
     QByteArray read(qint64 maxBytes) override;
     void write(const QByteArray& bytes) override;
-    void pull(qint64 upTo) override;
     void holdReads(int ms) override;
     void releaseReads() override;
     bool readsHeld() const override { return m_held; }

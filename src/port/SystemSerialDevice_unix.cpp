@@ -103,7 +103,7 @@ void SystemSerialDevice::open(const QString& path, const PortSettings& settings)
     if (::ioctl(fd, TIOCEXCL) != 0)
         throw fail(SerialOp::Open, errno);
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
-        throw fail(SerialOp::Open, errno == EWOULDBLOCK ? EBUSY : errno);
+        throw fail(SerialOp::Open, errno); // EWOULDBLOCK: held, 8005
     if (::tcgetattr(fd, &m_original) != 0)
         throw fail(SerialOp::Open, errno);
     m_fd = fd;
@@ -210,17 +210,11 @@ void SystemSerialDevice::releaseReads()
 {
     m_holdEnd.stop();
     m_held = false;
-    pull(kReadBufferBytes);
+    // What came since the last wake-up, so that a close right after loses none of it; a line
+    // found lost here is left to the watch, which wakes at once for it.
+    readAvailable();
     if (!m_buffer.isEmpty())
         emit readyRead();
-}
-
-void SystemSerialDevice::pull(qint64 upTo)
-{
-    // What the system holds now, for an event that is taking bytes anyway. A line found lost
-    // here is left to the watch, which wakes at once for it.
-    if (isOpen() && m_buffer.size() < upTo)
-        readAvailable();
 }
 
 QByteArray SystemSerialDevice::read(qint64 maxBytes)
